@@ -1,0 +1,3 @@
+#include "analysis/run.h"
+
+int main() { analysis::run(); }
