@@ -1,0 +1,60 @@
+#include "analysis/pedigree_file.h"
+
+#include <cstring>
+#include <limits>
+
+#include "analysis/trait_summary.h"
+#include "recordio/statements.h"
+
+namespace analysis {
+
+namespace {
+
+// Six names; each goes into trait_name in turn, so the sixth is what stays.
+void read_header(RunState& state, recordio::Unit& file) {
+  std::memset(state.trait_name, ' ', kTraitNameLength);
+  recordio::UnitRead read(file);
+  for (int item = 0; item < 6; ++item)
+    read.values().character(state.trait_name, kTraitNameLength);
+  read.end();
+}
+
+// One record: five integers and the trait. False at the end of the file,
+// where a record cut short is dropped.
+bool read_record(recordio::Unit& file, PedigreeRecord& row) {
+  recordio::UnitRead read(file);
+  recordio::ListRead& values = read.values();
+  values.integer(row.fam);
+  values.integer(row.id);
+  values.integer(row.fa);
+  values.integer(row.mo);
+  values.integer(row.sex);
+  values.real(row.trait);
+  return !read.end_at_end_of_file();
+}
+
+}  // namespace
+
+void read_pedigree(RunState& state) {
+  recordio::Unit& file = recordio::unit(kPedigreeUnit);
+  read_header(state, file);
+
+  TraitAccumulator traits;
+  std::int32_t count = 0;
+  // Records beyond the table's capacity are read and counted but not kept.
+  PedigreeRecord beyond;
+  for (;;) {
+    PedigreeRecord& row = count < ND ? state.records[count] : beyond;
+    if (!read_record(file, row)) break;
+    if (count < ND) add_trait(traits, row.trait, state.missing_code);
+    if (count < std::numeric_limits<std::int32_t>::max()) ++count;
+  }
+  state.record_count = count;
+  recordio::close_unit(kPedigreeUnit);
+
+  if (state.record_count > ND)
+    recordio::stop("Increase parameter ND and recompile !");
+  state.summary = summarize(traits);
+}
+
+}  // namespace analysis
