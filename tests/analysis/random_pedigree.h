@@ -18,8 +18,9 @@ inline std::vector<PedigreeRecord> random_pedigree(std::mt19937& rng) {
   auto pick = [&](int lo, int hi) {
     return std::uniform_int_distribution<int>(lo, hi)(rng);
   };
-  const float traits[] = {0.0f, -0.0f, 1.0f, 2.5f, -3.0f, 1e30f, 7.0f,
-                          kRandomMissingCode,
+  // Far apart magnitudes make the order of the additions visible.
+  const float traits[] = {0.0f, -0.0f, 1.0f, 2.5f, -3.0f, 1e30f, -1e30f, 0.1f,
+                          7.0f, kRandomMissingCode,
                           std::numeric_limits<float>::quiet_NaN()};
   std::vector<PedigreeRecord> rows;
   const int n = pick(0, 40);
@@ -33,8 +34,8 @@ inline std::vector<PedigreeRecord> random_pedigree(std::mt19937& rng) {
       r.fa = pick(0, 4);
       r.mo = pick(0, 3);
       r.sex = pick(0, 9) == 0 ? pick(-1, 3) : pick(1, 2);
-      // Mostly ordinary values so that the sums stay finite.
-      r.trait = pick(0, 5) == 0 ? traits[pick(0, 8)] : traits[pick(0, 6)];
+      // Mostly values with a trait, so that pairs form.
+      r.trait = pick(0, 5) == 0 ? traits[pick(0, 10)] : traits[pick(0, 8)];
       rows.push_back(r);
     }
   }
