@@ -28,9 +28,12 @@ SibshipKey sibship_of(const SibPair& p) { return {p.fam, p.fa, p.mo}; }
 
 // Rows of the whole pair table per full-sib family; separate blocks of one
 // family count together.
-std::unordered_map<SibshipKey, std::int32_t, SibshipKeyHash> count_sibship_pairs(
-    const SibPair* pairs, std::int32_t pair_count) {
-  std::unordered_map<SibshipKey, std::int32_t, SibshipKeyHash> counts;
+using SibshipCounts =
+    std::unordered_map<SibshipKey, std::int32_t, SibshipKeyHash>;
+
+SibshipCounts count_sibship_pairs(const SibPair* pairs,
+                                  std::int32_t pair_count) {
+  SibshipCounts counts;
   for (std::int32_t k = 0; k < pair_count; ++k) ++counts[sibship_of(pairs[k])];
   return counts;
 }

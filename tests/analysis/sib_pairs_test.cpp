@@ -116,7 +116,8 @@ TEST(SibPairs, Distribution) {
 
   // No pair: 0/0, the default NaN everywhere.
   const PairDistribution none = estimate_pair_distribution(0, {}, 7.0f);
-  for (float v : {none.SibCorr, none.d2.expected, none.d2.sd, none.d2.threshold}) {
+  for (float v :
+       {none.SibCorr, none.d2.expected, none.d2.sd, none.d2.threshold}) {
     std::uint32_t bits;
     std::memcpy(&bits, &v, sizeof bits);
     EXPECT_EQ(bits, 0xFFC00000u);
@@ -214,7 +215,8 @@ TEST(SibPairs, MatchesTheLiteralLoopOnRandomPedigrees) {
     const auto rows = testing::random_pedigree(rng);
     const std::int32_t capacity =
         round % 4 == 0 ? std::uniform_int_distribution<int>(0, 6)(rng) : 2000;
-    const Formed want = literal_pairs(rows, testing::kRandomMissingCode, capacity);
+    const Formed want =
+        literal_pairs(rows, testing::kRandomMissingCode, capacity);
     const Formed got = form(rows, testing::kRandomMissingCode, capacity);
     ASSERT_EQ(got.result.pair_count, want.result.pair_count) << round;
     ASSERT_EQ(got.result.capacity_exceeded, want.result.capacity_exceeded);

@@ -54,7 +54,8 @@ TEST(TraitSummary, WorkedCases) {
   };
   for (const SummaryCase& c : cases) {
     SCOPED_TRACE(c.name);
-    const TraitSummary s = finish_trait_summary(accumulate(c.values, c.missing_code));
+    const TraitSummary s =
+        finish_trait_summary(accumulate(c.values, c.missing_code));
     EXPECT_EQ(s.N, c.N);
     EXPECT_EQ(bits(s.Min), bits(c.Min));
     EXPECT_EQ(bits(s.Max), bits(c.Max));
