@@ -1,0 +1,115 @@
+#include "analysis/structure_checks.h"
+
+#include <algorithm>
+#include <limits>
+#include <vector>
+
+namespace analysis {
+
+namespace {
+
+using Column = std::int32_t PedigreeRecord::*;
+
+// Row indices sorted by (fam, column, row): the rows of one family that carry
+// a given value in the column form one run, in file order.
+class ColumnIndex {
+ public:
+  ColumnIndex(const PedigreeRecord* rows, std::int32_t n, Column column)
+      : rows_(rows), column_(column), order_(static_cast<std::size_t>(n)) {
+    for (std::int32_t r = 0; r < n; ++r) order_[r] = r;
+    std::sort(order_.begin(), order_.end(),
+              [&](std::int32_t a, std::int32_t b) { return less(a, b); });
+  }
+
+  // Where the run of rows with this fam and column value starts.
+  std::size_t first(std::int32_t fam, std::int32_t value) const {
+    return static_cast<std::size_t>(
+        std::lower_bound(order_.begin(), order_.end(), 0,
+                         [&](std::int32_t r, int) {
+                           const PedigreeRecord& x = rows_[r];
+                           return x.fam != fam ? x.fam < fam
+                                               : x.*column_ < value;
+                         }) -
+        order_.begin());
+  }
+
+  bool matches(std::size_t p, std::int32_t fam, std::int32_t value) const {
+    return p < order_.size() && rows_[order_[p]].fam == fam &&
+           rows_[order_[p]].*column_ == value;
+  }
+
+  std::int32_t row(std::size_t p) const { return order_[p]; }
+
+ private:
+  bool less(std::int32_t a, std::int32_t b) const {
+    const PedigreeRecord& x = rows_[a];
+    const PedigreeRecord& y = rows_[b];
+    if (x.fam != y.fam) return x.fam < y.fam;
+    if (x.*column_ != y.*column_) return x.*column_ < y.*column_;
+    return a < b;
+  }
+
+  const PedigreeRecord* rows_;
+  Column column_;
+  std::vector<std::int32_t> order_;
+};
+
+class ErrorSink {
+ public:
+  explicit ErrorSink(const std::function<void(const StructureError&)>& report)
+      : report_(report) {}
+
+  void operator()(const StructureError& e) {
+    report_(e);
+    // Saturates rather than wraps should the capacities ever be raised far.
+    if (count_ < std::numeric_limits<std::int32_t>::max()) ++count_;
+  }
+
+  std::int32_t count() const { return count_; }
+
+ private:
+  const std::function<void(const StructureError&)>& report_;
+  std::int32_t count_ = 0;
+};
+
+bool valid_sex(std::int32_t s) { return s == 1 || s == 2; }
+
+}  // namespace
+
+std::int32_t check_structure(
+    const PedigreeRecord* rows, std::int32_t n,
+    const std::function<void(const StructureError&)>& report) {
+  if (n <= 0) return 0;
+  const ColumnIndex by_father(rows, n, &PedigreeRecord::fa);
+  const ColumnIndex by_mother(rows, n, &PedigreeRecord::mo);
+  const ColumnIndex by_id(rows, n, &PedigreeRecord::id);
+  std::vector<std::size_t> id_position(static_cast<std::size_t>(n));
+  for (std::size_t p = 0; p < id_position.size(); ++p)
+    id_position[by_id.row(p)] = p;
+
+  ErrorSink sink(report);
+  for (std::int32_t i = 0; i < n; ++i) {
+    const PedigreeRecord& r = rows[i];
+    const std::int32_t line = i + 1;
+    if (!valid_sex(r.sex)) {
+      sink({StructureError::Kind::sex_code, r.id, r.sex, 0, line, 0});
+    } else {
+      // A male can only be misplaced as a mother, a female only as a father,
+      // so one column holds all of a person's role errors, already in order.
+      const bool male = r.sex == 1;
+      const ColumnIndex& wrong_role = male ? by_mother : by_father;
+      const int column = male ? 4 : 3;
+      for (std::size_t p = wrong_role.first(r.fam, r.id);
+           wrong_role.matches(p, r.fam, r.id); ++p)
+        sink({StructureError::Kind::parent_role, r.id, r.sex, column, line,
+              wrong_role.row(p) + 1});
+    }
+    // Later records of the same person follow row i directly in the index.
+    for (std::size_t p = id_position[i] + 1; by_id.matches(p, r.fam, r.id); ++p)
+      sink({StructureError::Kind::duplicate, r.id, r.sex, 0, line,
+            by_id.row(p) + 1});
+  }
+  return sink.count();
+}
+
+}  // namespace analysis
