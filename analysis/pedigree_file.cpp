@@ -46,7 +46,7 @@ void read_pedigree(RunState& state) {
   for (;;) {
     PedigreeRecord& row = count < ND ? state.records[count] : beyond;
     if (!read_record(file, row)) break;
-    if (count < ND) add_trait(traits, row.trait, state.missing_code);
+    if (count < ND) add_trait_value(traits, row.trait, state.missing_code);
     if (count < std::numeric_limits<std::int32_t>::max()) ++count;
   }
   state.record_count = count;
@@ -54,7 +54,7 @@ void read_pedigree(RunState& state) {
 
   if (state.record_count > ND)
     recordio::stop("Increase parameter ND and recompile !");
-  state.summary = summarize(traits);
+  state.summary = finish_trait_summary(traits);
 }
 
 }  // namespace analysis

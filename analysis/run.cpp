@@ -71,17 +71,18 @@ void check_pedigree(RunState& state) {
 }
 
 void analyse_sib_pairs(RunState& state) {
-  PairSums sums;
-  bool within_capacity =
-      form_sib_pairs(state.records.get(), state.record_count, state.missing_code,
-                     state.pairs.get(), NPAR, state.pair_count, sums);
-  if (!within_capacity) recordio::stop("Increase parameter NPAR and recompile !");
-  state.d2 = d2_parameters(state.pair_count, sums, state.summary.Var,
-                           state.summary.SibCorr);
+  PairFormation formed = form_sib_pairs(state.records.get(), state.record_count,
+                                        state.missing_code, state.pairs.get(), NPAR);
+  if (formed.capacity_exceeded) recordio::stop("Increase parameter NPAR and recompile !");
+  state.pair_count = formed.pair_count;
+  PairDistribution distribution =
+      estimate_pair_distribution(formed.pair_count, formed.sums, state.summary.Var);
+  state.summary.SibCorr = distribution.SibCorr;
+  state.d2 = distribution.d2;
   if (state.pair_count > 0)
     state.outlier_count =
         name_outliers(state.pairs.get(), state.pair_count, state.d2.threshold_extended,
-                      state.summary.Mean, state.outliers.get());
+                      state.summary.Mean, state.outliers.get(), NPAR);
 }
 
 RunState state;  // the run's state, from the start to the final stop
