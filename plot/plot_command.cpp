@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <optional>
 
 #include "plot/report_reader.h"
@@ -31,14 +32,16 @@ std::optional<std::string> read_file(const std::string& path, std::string& error
   return text;
 }
 
-// Writes `text` to `path`; a partly written file is removed.
+// Writes `text` to `path`. A partly written regular file is removed; a
+// device or pipe given as the output is left alone.
 bool write_file(const std::string& path, const std::string& text, std::string& error) {
   std::FILE* file = std::fopen(path.c_str(), "wb");
   if (!file) return error = system_reason(), false;
   bool written = std::fwrite(text.data(), 1, text.size(), file) == text.size();
   if (!written) error = system_reason();
   if (std::fclose(file) != 0 && written) written = false, error = system_reason();
-  if (!written) std::remove(path.c_str());
+  std::error_code ignored;
+  if (!written && std::filesystem::is_regular_file(path, ignored)) std::filesystem::remove(path, ignored);
   return written;
 }
 
