@@ -274,8 +274,9 @@ std::string render_svg(const Report& report) {
   svg.text(30, 34, "title",
            (trait.empty() ? std::string("trait") : trait) + ": " + counted(counts.pairs, "pair") + ", " +
                std::to_string(counts.flagged) + " flagged, " + counted(counts.outliers, "outlier"));
-  svg.text(30, 56, "subtitle",
-           "pedscreen report on " + report.input_file + ", missing value " + report.missing_value);
+  const std::string missing =
+      report.missing_value == "no" ? "no missing-value code" : "missing-value code " + report.missing_value;
+  svg.text(30, 56, "subtitle", "pedscreen report on " + report.input_file + ", " + missing);
   if (counts.not_plotted > 0) {
     svg.text(30, 76, "note",
              counted(counts.not_plotted, "pair") + " left out of a panel: NaN, Inf or unreadable values");
