@@ -2,7 +2,7 @@
 BUILD ?= build
 JOBS ?= $(shell nproc)
 
-.PHONY: all build run test install clean
+.PHONY: all build run test install package clean
 
 all: build
 
@@ -18,6 +18,10 @@ test: build
 
 install: build
 	cmake --install $(BUILD)
+
+package:
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release
+	cmake --build $(BUILD) -j $(JOBS) --target package
 
 clean:
 	rm -rf $(BUILD)
