@@ -22,10 +22,12 @@ std::map<int, std::unique_ptr<Unit>>& connections() {
   return table;
 }
 
-// The statement in progress, named by a failure report.
+// The statement in progress, named by a failure report. Every record read is
+// a statement, so beginning one only notes where it stands; the source name
+// is worked out when a report needs it.
 struct Statement {
   bool active = false;
-  std::string_view source;
+  const char* source = "";
   unsigned line = 0;
   Unit* unit = nullptr;
   bool is_open = false;
@@ -150,8 +152,7 @@ Unit& unit(int number) {
 void open_unit(int number, std::string_view name, OpenStatus status,
                std::source_location where) {
   std::string file = trimmed(name);
-  current = Statement{true, source_name(where.file_name()), where.line(),
-                      nullptr, true, file};
+  current = Statement{true, where.file_name(), where.line(), nullptr, true, file};
   close_unit(number, where);
   Action action = decide_action(file);
   int flags = open_flags(action) | O_CLOEXEC;
@@ -181,14 +182,19 @@ void close_unit(int number, std::source_location where) {
 }
 
 void begin_statement(Unit& u, std::source_location where) {
-  current = Statement{true, source_name(where.file_name()), where.line(), &u,
-                      false, {}};
+  current.active = true;
+  current.source = where.file_name();
+  current.line = where.line();
+  current.unit = &u;
+  current.is_open = false;
 }
 
 void end_statement() {
   if (current.unit != nullptr && current.unit->write_through)
     write_out(*current.unit);
-  current = Statement{};
+  current.active = false;
+  current.unit = nullptr;
+  current.is_open = false;
 }
 
 void put_output(Unit& u, std::string_view text) {
@@ -232,7 +238,7 @@ void stop(std::string_view text) {
 void runtime_error(std::string_view text) {
   if (current.active) {
     std::string line = "At line " + std::to_string(current.line) + " of file " +
-                       std::string(current.source);
+                       std::string(source_name(current.source));
     if (current.is_open) {
       line += " file: \"" + current.open_name + "\"";
     } else if (current.unit != nullptr) {
