@@ -1,5 +1,6 @@
 #include "recordio/number_fields.h"
 
+#include <bit>
 #include <charconv>
 #include <cmath>
 #include <cstring>
@@ -56,19 +57,122 @@ constexpr double kExactPowersOfTen[] = {
     1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
     1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
 
+__extension__ typedef unsigned __int128 u128;  // GCC and Clang on x86-64
+
+constexpr int kMaxPower = 38;  // 10^38 < 2^128
+
+struct PowersOfTen {
+  u128 value[kMaxPower + 1];
+  constexpr PowersOfTen() : value() {
+    value[0] = 1;
+    for (int n = 1; n <= kMaxPower; ++n) value[n] = value[n - 1] * 10;
+  }
+};
+constexpr PowersOfTen kPowers;
+
+int leading_zeros(u128 v) {
+  const auto high = std::uint64_t(v >> 64);
+  return high != 0 ? std::countl_zero(high) : 64 + std::countl_zero(std::uint64_t(v));
+}
+
+// The d significant digits (1 <= d <= 9) of a finite magnitude above zero,
+// rounded once from the exact value with ties to even, by integer arithmetic
+// on the significand: q with 10^(d-1) <= q < 10^d and the decimal exponent x
+// of its first digit. False when the scaled value would not fit 128 bits
+// (the far ends of the range); the caller then takes the general road.
+bool round_to_digits(float magnitude, int d, std::uint64_t& q, int& x) {
+  std::uint32_t bits;
+  std::memcpy(&bits, &magnitude, sizeof bits);
+  const std::uint32_t biased = bits >> 23;
+  const std::uint32_t fraction = bits & 0x7FFFFF;
+  // magnitude = M × 2^E exactly.
+  const std::uint32_t M = biased == 0 ? fraction : fraction | 0x800000;
+  const int E = biased == 0 ? -149 : int(biased) - 150;
+  const int log2 = E + 31 - std::countl_zero(M);
+  x = (log2 * 78913) >> 18;  // floor(log2 × log10(2)): the exponent or one less
+  const u128 lowest = kPowers.value[d - 1];
+  const u128 bound = kPowers.value[d];
+  for (;;) {
+    // floor(magnitude × 10^k) with the discarded part compared to one half.
+    const int k = d - 1 - x;
+    u128 floor_part;
+    int versus_half;  // -1 below, 0 at, +1 above one half
+    if (k >= 0) {
+      if (k > 31) return false;  // M × 10^k must stay below 2^128
+      const u128 n = u128(M) * kPowers.value[k];
+      if (E >= 0) {
+        if (E > leading_zeros(n)) return false;
+        floor_part = n << E;
+        versus_half = -1;  // nothing discarded
+      } else {
+        const int s = -E;
+        if (s > 127) return false;
+        floor_part = n >> s;
+        const u128 rest = n & ((u128(1) << s) - 1);
+        const u128 half = u128(1) << (s - 1);
+        versus_half = rest < half ? -1 : rest > half ? 1 : 0;
+      }
+    } else {
+      const int p = -k;
+      if (p > kMaxPower) return false;
+      u128 numerator = M;
+      u128 denominator = kPowers.value[p];
+      if (E >= 0) {
+        numerator <<= E;  // M < 2^24 and E <= 104
+      } else {
+        if (-E > leading_zeros(denominator)) return false;
+        denominator <<= -E;
+      }
+      floor_part = numerator / denominator;
+      const u128 rest = numerator % denominator;
+      const u128 other = denominator - rest;
+      versus_half = rest < other ? -1 : rest > other ? 1 : 0;
+    }
+    if (floor_part < lowest) {
+      --x;
+      continue;
+    }
+    if (floor_part >= bound) {
+      ++x;
+      continue;
+    }
+    const bool up = versus_half > 0 || (versus_half == 0 && (floor_part & 1) != 0);
+    u128 rounded = floor_part + (up ? 1 : 0);
+    if (rounded == bound) {  // 9.99..5 carried into a new first digit
+      rounded = lowest;
+      ++x;
+    }
+    q = std::uint64_t(rounded);
+    return true;
+  }
+}
+
 }  // namespace
 
 void append_integer_field(std::string& out, std::int32_t value, int w, int m) {
   if (w <= 0) return;
   const bool negative = value < 0;
   // The magnitude of the most negative value does not fit an int32.
-  const std::uint32_t magnitude =
+  std::uint32_t magnitude =
       negative ? 0u - std::uint32_t(value) : std::uint32_t(value);
   // With m = 0 a zero has no digits at all.
   const int digits = (magnitude == 0 && m == 0) ? 0 : decimal_digits(magnitude);
   const int shown = m > digits ? m : digits;
   const int length = shown + (negative ? 1 : 0);
   if (length > w) return append_asterisks(out, w);
+  // The field is laid out from the right in a buffer and appended at once;
+  // wide fields (or many leading zeros) take the piecewise road.
+  constexpr int kShortField = 32;
+  if (w <= kShortField) {
+    char field[kShortField];
+    char* p = field + w;
+    for (int k = 0; k < digits; ++k, magnitude /= 10) *--p = char('0' + magnitude % 10);
+    for (int k = digits; k < shown; ++k) *--p = '0';
+    if (negative) *--p = '-';
+    std::memset(field, ' ', std::size_t(p - field));
+    out.append(field, std::size_t(w));
+    return;
+  }
   out.append(std::size_t(w - length), ' ');
   if (negative) out += '-';
   out.append(std::size_t(shown - digits), '0');
@@ -142,8 +246,12 @@ void append_exponent_field(std::string& out, float value, int w, int d, int e) {
   char* text = area.data();
   char* digits = text + sign + 2;
   int x = 0;
+  std::uint64_t q = 0;
   if (magnitude == 0) {
     std::memset(digits, '0', std::size_t(d));
+  } else if (d >= 1 && d <= 9 && round_to_digits(magnitude, d, q, x)) {
+    ++x;  // 0.D1D2... rather than D1.D2...
+    for (int i = d - 1; i >= 0; --i, q /= 10) digits[i] = char('0' + q % 10);
   } else {
     // d significant digits (at least one, to find the exponent when d = 0):
     // "D.DDDe+XX" from to_chars, which rounds the exact value, ties to even.
