@@ -91,6 +91,36 @@ class Statement {
     return true;
   }
 
+  // The same statement when the format's one pass is the plain sequence
+  // `plan` and there is one item per data descriptor in it: the walk would
+  // hand out exactly these nodes, in this order, and then stop.
+  bool run_plan(std::span<const OutputItem> items,
+                const std::vector<std::int32_t>& plan) {
+    std::size_t k = 0;
+    for (const std::int32_t index : plan) {
+      const FormatNode& node = nodes_[index];
+      bool ok = true;
+      switch (node.kind) {
+        case FormatKind::literal:
+          ok = write_literal(node);
+          break;
+        case FormatKind::x:
+          move_right(static_cast<std::size_t>(node.width));
+          break;
+        default:
+          item_number_ = static_cast<int>(k + 1);
+          ok = transfer(node, items[k++]);
+          break;
+      }
+      if (!ok) {
+        if (length() > 0) out_ += '\n';
+        return false;
+      }
+    }
+    out_ += '\n';
+    return true;
+  }
+
  private:
   std::size_t length() const { return out_.size() - record_start_; }
 
@@ -313,7 +343,60 @@ struct FormatCache {
   ParsedFormat parsed;
   bool valid = false;
   std::vector<WalkState> state;
+  // One pass of the format as a plain sequence, when it is one (see below).
+  bool has_plan = false;
+  std::vector<std::int32_t> plan;
+  std::size_t plan_items = 0;  // data descriptors in the plan
 };
+
+// A pass of a format without slash or dollar is a fixed sequence of texts,
+// skips and data descriptors, repeats and groups spelt out; statements that
+// bring exactly one item per data descriptor (every pair row of the report)
+// can follow it instead of walking the tree. Deep or long formats keep the
+// walk.
+constexpr std::size_t kMaxPlan = 64;
+constexpr int kMaxPlanDepth = 8;
+
+bool flatten(const std::vector<FormatNode>& nodes, std::int32_t group, int depth,
+             FormatCache& cache) {
+  if (depth > kMaxPlanDepth) return false;
+  for (std::int32_t c = nodes[group].first_child; c != kNoNode;
+       c = nodes[c].next_sibling) {
+    const FormatNode& node = nodes[c];
+    for (std::int32_t r = 0; r < node.repeat; ++r) {
+      switch (node.kind) {
+        case FormatKind::group:
+          // A group with nothing to hand out is passed over whatever its repeat.
+          if (!node.hands_out_nodes) break;
+          if (!flatten(nodes, c, depth + 1, cache)) return false;
+          break;
+        case FormatKind::literal:
+        case FormatKind::x:
+          cache.plan.push_back(c);
+          break;
+        case FormatKind::a:
+        case FormatKind::i:
+        case FormatKind::f:
+        case FormatKind::e:
+          cache.plan.push_back(c);
+          ++cache.plan_items;
+          break;
+        default:
+          return false;  // slash, dollar
+      }
+      if (cache.plan.size() > kMaxPlan) return false;
+    }
+  }
+  return true;
+}
+
+void make_plan(FormatCache& cache) {
+  cache.plan.clear();
+  cache.plan_items = 0;
+  cache.has_plan = cache.parsed.nodes[0].repeat == 1 &&
+                   flatten(cache.parsed.nodes, 0, 0, cache) &&
+                   cache.plan_items > 0;
+}
 
 }  // namespace
 
@@ -330,9 +413,13 @@ bool write_edited_records(std::string& out, std::string_view format,
     }
     cache.text.assign(format);
     cache.valid = true;
+    make_plan(cache);
   }
   cache.state.assign(cache.parsed.nodes.size(), WalkState{});
-  return Statement(out, format, cache.parsed, cache.state, error).run(items);
+  Statement statement(out, format, cache.parsed, cache.state, error);
+  if (cache.has_plan && items.size() == cache.plan_items)
+    return statement.run_plan(items, cache.plan);
+  return statement.run(items);
 }
 
 }  // namespace recordio
