@@ -10,48 +10,50 @@ namespace {
 
 using Column = std::int32_t PedigreeRecord::*;
 
+// (fam, value) as one unsigned key that sorts like the signed pair.
+std::uint64_t family_key(std::int32_t fam, std::int32_t value) {
+  const auto biased = [](std::int32_t v) {
+    return static_cast<std::uint32_t>(v) ^ 0x80000000u;
+  };
+  return (std::uint64_t{biased(fam)} << 32) | biased(value);
+}
+
 // Row indices sorted by (fam, column, row): the rows of one family that carry
-// a given value in the column form one run, in file order.
+// a given value in the column form one run, in file order. The keys are
+// packed beside the rows, so that sorting and searching touch one array.
 class ColumnIndex {
  public:
   ColumnIndex(const PedigreeRecord* rows, std::int32_t n, Column column)
-      : rows_(rows), column_(column), order_(static_cast<std::size_t>(n)) {
-    for (std::int32_t r = 0; r < n; ++r) order_[r] = r;
-    std::sort(order_.begin(), order_.end(),
-              [&](std::int32_t a, std::int32_t b) { return less(a, b); });
+      : entries_(static_cast<std::size_t>(n)) {
+    for (std::int32_t r = 0; r < n; ++r)
+      entries_[r] = {family_key(rows[r].fam, rows[r].*column), r};
+    std::sort(entries_.begin(), entries_.end(),
+              [](const Entry& a, const Entry& b) {
+                return a.key != b.key ? a.key < b.key : a.row < b.row;
+              });
   }
 
   // Where the run of rows with this fam and column value starts.
   std::size_t first(std::int32_t fam, std::int32_t value) const {
+    const std::uint64_t key = family_key(fam, value);
     return static_cast<std::size_t>(
-        std::lower_bound(order_.begin(), order_.end(), 0,
-                         [&](std::int32_t r, int) {
-                           const PedigreeRecord& x = rows_[r];
-                           return x.fam != fam ? x.fam < fam
-                                               : x.*column_ < value;
-                         }) -
-        order_.begin());
+        std::lower_bound(entries_.begin(), entries_.end(), key,
+                         [](const Entry& e, std::uint64_t k) { return e.key < k; }) -
+        entries_.begin());
   }
 
   bool matches(std::size_t p, std::int32_t fam, std::int32_t value) const {
-    return p < order_.size() && rows_[order_[p]].fam == fam &&
-           rows_[order_[p]].*column_ == value;
+    return p < entries_.size() && entries_[p].key == family_key(fam, value);
   }
 
-  std::int32_t row(std::size_t p) const { return order_[p]; }
+  std::int32_t row(std::size_t p) const { return entries_[p].row; }
 
  private:
-  bool less(std::int32_t a, std::int32_t b) const {
-    const PedigreeRecord& x = rows_[a];
-    const PedigreeRecord& y = rows_[b];
-    if (x.fam != y.fam) return x.fam < y.fam;
-    if (x.*column_ != y.*column_) return x.*column_ < y.*column_;
-    return a < b;
-  }
-
-  const PedigreeRecord* rows_;
-  Column column_;
-  std::vector<std::int32_t> order_;
+  struct Entry {
+    std::uint64_t key;
+    std::int32_t row;
+  };
+  std::vector<Entry> entries_;
 };
 
 class ErrorSink {
