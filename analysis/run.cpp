@@ -2,7 +2,8 @@
 
 #include <cerrno>
 #include <cstring>
-#include <new>
+#include <cstdlib>
+#include <type_traits>
 
 #include "analysis/outliers.h"
 #include "analysis/pedigree_file.h"
@@ -22,10 +23,13 @@ using recordio::write_free;
 recordio::Unit& console_in() { return recordio::unit(recordio::kConsoleInput); }
 recordio::Unit& console_out() { return recordio::unit(recordio::kConsoleOutput); }
 
-// The tables are obtained once, zeroed, before any file is touched.
+// The tables are obtained once, zeroed, before any file is touched. Every
+// row type is plain data whose zero bytes are its zero values, so the
+// system's zeroed pages serve as they are.
 template <class T>
-std::unique_ptr<T[]> obtain(std::int32_t rows) {
-  std::unique_ptr<T[]> table(new (std::nothrow) T[rows]());
+Table<T> obtain(std::int32_t rows) {
+  static_assert(std::is_trivially_copyable_v<T> && std::is_aggregate_v<T>);
+  Table<T> table(static_cast<T*>(std::calloc(static_cast<std::size_t>(rows), sizeof(T))));
   if (!table) recordio::storage_failure(std::strerror(ENOMEM));
   return table;
 }

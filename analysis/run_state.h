@@ -3,6 +3,7 @@
 // stages hand on to each other. It lives from the start to the end of the run.
 
 #include <cstdint>
+#include <cstdlib>
 #include <memory>
 
 namespace analysis {
@@ -70,6 +71,14 @@ struct OutlierEntry {
   std::int32_t id = 0;
 };
 
+// A table obtained zeroed from the system in one piece (see run.cpp): pages
+// that no row reaches are never touched, so they cost no memory.
+struct FreeTable {
+  void operator()(void* table) const { std::free(table); }
+};
+template <class Row>
+using Table = std::unique_ptr<Row[], FreeTable>;
+
 struct RunState {
   char file_name[kFileNameLength];    // blank-padded
   float missing_code = MISSING_NONE;
@@ -77,14 +86,14 @@ struct RunState {
   char trait_name[kTraitNameLength];  // blank-padded
   std::int32_t error_count = 0;
 
-  std::unique_ptr<PedigreeRecord[]> records;  // rows 1..ND at [0..ND-1]
+  Table<PedigreeRecord> records;        // rows 1..ND at [0..ND-1]
   TraitSummary summary;
 
-  std::unique_ptr<SibPair[]> pairs;           // NPAR rows
+  Table<SibPair> pairs;                 // NPAR rows
   std::int32_t pair_count = 0;
   D2Parameters d2;
 
-  std::unique_ptr<OutlierEntry[]> outliers;   // NPAR entries
+  Table<OutlierEntry> outliers;         // NPAR entries
   std::int32_t outlier_count = 0;
 };
 
