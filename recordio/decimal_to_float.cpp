@@ -1,7 +1,7 @@
 #include "recordio/decimal_to_float.h"
 
-#include <cfloat>
 #include <algorithm>
+#include <cfloat>
 #include <charconv>
 #include <cstdint>
 #include <limits>
@@ -24,23 +24,29 @@ constexpr float kExactPowers[] = {1e0f, 1e1f, 1e2f, 1e3f, 1e4f, 1e5f,
                                   1e6f, 1e7f, 1e8f, 1e9f, 1e10f};
 constexpr std::int64_t kMaxExactPower = 10;
 
-// Clinger's fast path: an integer below 2^24 and an exact power of ten are
+// Clinger's fast path: an integer up to 2^24 and an exact power of ten are
 // both exact 4-byte reals, so one correctly rounded float multiply or divide
 // gives the correctly rounded result.
-bool try_exact(std::string_view digits, std::int64_t exponent10, float& out) {
-  if (digits.size() > 8 || exponent10 < -kMaxExactPower ||
+bool try_exact(std::uint64_t mantissa, std::int64_t exponent10, float& out) {
+  if (mantissa > (1u << 24) || exponent10 < -kMaxExactPower ||
       exponent10 > kMaxExactPower)
     return false;
-  std::uint32_t mantissa = 0;
-  for (char d : digits) mantissa = mantissa * 10 + static_cast<unsigned>(d - '0');
-  if (mantissa > (1u << 24)) return false;
   float m = static_cast<float>(mantissa);
   out = exponent10 >= 0 ? m * kExactPowers[exponent10]
                         : m / kExactPowers[-exponent10];
   return true;
 }
 
-// Parses "<digits>e<exponent10>" with from_chars; short texts stay on the stack.
+bool try_exact(std::string_view digits, std::int64_t exponent10, float& out) {
+  if (digits.size() > 8) return false;
+  std::uint64_t mantissa = 0;
+  for (char d : digits)
+    mantissa = mantissa * 10 + static_cast<unsigned>(d - '0');
+  return try_exact(mantissa, exponent10, out);
+}
+
+// Parses "<digits>e<exponent10>" with from_chars; short texts stay on the
+// stack.
 std::from_chars_result parse_canonical(std::string_view digits,
                                        std::int64_t exponent10, float& out) {
   constexpr std::size_t kExponentRoom = 24;
@@ -89,6 +95,19 @@ float decimal_to_float(bool negative, std::string_view digits,
       std::errc::result_out_of_range)
     result = magnitude > 0 ? kInfinity : 0.0f;
   return with_sign(negative, result);
+}
+
+float decimal_to_float(bool negative, std::uint64_t mantissa,
+                       std::int64_t exponent10) {
+  float result;
+  if (try_exact(mantissa, exponent10, result))
+    return with_sign(negative, result);
+  char digits[24];
+  char* end = std::to_chars(digits, digits + sizeof digits, mantissa).ptr;
+  return decimal_to_float(
+      negative,
+      std::string_view(digits, static_cast<std::size_t>(end - digits)),
+      exponent10);
 }
 
 }  // namespace recordio

@@ -13,11 +13,14 @@ namespace recordio {
 namespace {
 
 constexpr const char* kBadInteger = "Bad integer for item %d in list input";
-constexpr const char* kIntegerOverflow = "Integer overflow while reading item %d";
+constexpr const char* kIntegerOverflow =
+    "Integer overflow while reading item %d";
 constexpr const char* kBadReal = "Bad real number in item %d of list input";
 constexpr const char* kBadInfinity = "Bad infinity in item %d of list input";
-constexpr const char* kBadNotANumber = "Bad not-a-number in item %d of list input";
-constexpr const char* kZeroRepeat = "Zero repeat count in item %d of list input";
+constexpr const char* kBadNotANumber =
+    "Bad not-a-number in item %d of list input";
+constexpr const char* kZeroRepeat =
+    "Zero repeat count in item %d of list input";
 constexpr const char* kRepeatOverflow =
     "Repeat count overflow in item %d of list input";
 
@@ -73,9 +76,12 @@ ListRead::ListRead(InputSource& source) : source_(source) {}
 
 int ListRead::status_code() const {
   switch (status_) {
-    case ReadStatus::ok: return kStatusOk;
-    case ReadStatus::end_of_file: return kStatusEndOfFile;
-    case ReadStatus::error: return kStatusError;
+    case ReadStatus::ok:
+      return kStatusOk;
+    case ReadStatus::end_of_file:
+      return kStatusEndOfFile;
+    case ReadStatus::error:
+      return kStatusError;
   }
   return kStatusError;
 }
@@ -86,44 +92,141 @@ void ListRead::fail(const char* format) {
 }
 
 // ---------------------------------------------------------------------------
+// The common case in one pass over the buffered bytes: a plain number after
+// blanks, ended by a blank or the line end, within the current chunk. It
+// reads exactly as the general path would; anything else (a comma, a repeat
+// count, an exponent, a long mantissa, a carriage return, the chunk's end)
+// is left untouched for the general path. These helpers are forced inline
+// into the item calls: for a short number a call costs as much as the work.
+
+// Where the value would start, or null when the item needs the general path.
+[[gnu::always_inline]] inline const unsigned char*
+ListRead::plain_value_start() {
+  if (status_ != ReadStatus::ok || slash_seen_) return nullptr;
+  if (first_item_) {
+    if (put_back_ != kNothing) return nullptr;
+  } else if (repeat_ > 0 || put_back_ != ' ') {
+    return nullptr;
+  }
+  const unsigned char* p = source_.peek_begin();
+  const unsigned char* end = source_.peek_end();
+  while (p != end && *p == ' ') ++p;
+  return p;
+}
+
+// Consumes the value and its terminator, which counts as put back, and
+// starts the item as start_item() would have.
+[[gnu::always_inline]] inline void ListRead::took_plain_value(
+    const unsigned char* terminator) {
+  put_back_ = *terminator == ' ' ? ' ' : kLineEnd;
+  source_.advance(
+      static_cast<std::size_t>(terminator + 1 - source_.peek_begin()));
+  ++item_;
+  first_item_ = false;
+  repeat_ = 1;
+}
+
+[[gnu::always_inline]] inline bool ListRead::try_plain_integer(
+    std::int32_t& dest) {
+  const unsigned char* p = plain_value_start();
+  if (p == nullptr) return false;
+  const unsigned char* end = source_.peek_end();
+  bool negative = p != end && *p == '-';
+  if (negative) ++p;
+  const unsigned char* digits = p;
+  std::uint64_t magnitude = 0;
+  // Ten digits at most: anything longer may be too large.
+  while (p != end && is_digit(*p) && p - digits < 10) {
+    magnitude = magnitude * 10 + static_cast<unsigned>(*p - '0');
+    ++p;
+  }
+  if (p == digits || p == end || (*p != ' ' && *p != '\n') ||
+      magnitude > kIntegerMax)
+    return false;
+  took_plain_value(p);
+  auto value = static_cast<std::int32_t>(magnitude);
+  keep(negative ? -value : value, dest);
+  return true;
+}
+
+[[gnu::always_inline]] inline bool ListRead::try_plain_real(float& dest) {
+  const unsigned char* p = plain_value_start();
+  if (p == nullptr) return false;
+  const unsigned char* end = source_.peek_end();
+  bool negative = p != end && *p == '-';
+  if (negative) ++p;
+  // At most 19 digits, so that the mantissa fits in 64 bits.
+  constexpr int kMaxDigits = 19;
+  std::uint64_t mantissa = 0;
+  int digit_count = 0;
+  int fraction_digits = 0;
+  bool point = false;
+  for (; p != end && digit_count <= kMaxDigits; ++p) {
+    if (is_digit(*p)) {
+      mantissa = mantissa * 10 + static_cast<unsigned>(*p - '0');
+      ++digit_count;
+      fraction_digits += point;
+    } else if (*p == '.' && !point) {
+      point = true;
+    } else {
+      break;
+    }
+  }
+  if (digit_count == 0 || digit_count > kMaxDigits || p == end ||
+      (*p != ' ' && *p != '\n'))
+    return false;
+  took_plain_value(p);
+  keep(decimal_to_float(negative, mantissa, -fraction_digits), dest);
+  return true;
+}
+
+// ---------------------------------------------------------------------------
 // Items
 
 void ListRead::integer(std::int32_t& dest) {
+  if (try_plain_integer(dest)) return;
   switch (start_item()) {
-    case Step::read_value: return read_integer(dest);
+    case Step::read_value:
+      return read_integer(dest);
     case Step::take_repeated:
       if (repeated_value_fits(Kind::integer)) {
         dest = integer_value_;
         --repeat_;
       }
       return;
-    case Step::done: return;
+    case Step::done:
+      return;
   }
 }
 
 void ListRead::real(float& dest) {
+  if (try_plain_real(dest)) return;
   switch (start_item()) {
-    case Step::read_value: return read_real(dest);
+    case Step::read_value:
+      return read_real(dest);
     case Step::take_repeated:
       if (repeated_value_fits(Kind::real)) {
         dest = real_value_;
         --repeat_;
       }
       return;
-    case Step::done: return;
+    case Step::done:
+      return;
   }
 }
 
 void ListRead::character(char* dest, std::size_t length) {
   switch (start_item()) {
-    case Step::read_value: return read_character(dest, length);
+    case Step::read_value:
+      return read_character(dest, length);
     case Step::take_repeated:
       if (repeated_value_fits(Kind::character)) {
         copy_text(dest, length);
         --repeat_;
       }
       return;
-    case Step::done: return;
+    case Step::done:
+      return;
   }
 }
 
@@ -180,7 +283,8 @@ int ListRead::scan_digits(std::uint64_t& magnitude, std::uint64_t limit,
     // The chunk ended, or a non-digit follows: the source decides which.
     int c = source_.next();
     if (!is_digit(c)) return c;
-    magnitude = std::min(magnitude * 10 + static_cast<unsigned>(c - '0'), limit);
+    magnitude =
+        std::min(magnitude * 10 + static_cast<unsigned>(c - '0'), limit);
     if (text != nullptr) text->push_back(static_cast<char>(c));
   }
 }
@@ -342,9 +446,8 @@ void ListRead::read_real(float& dest) {
 // may be empty (zero, whatever the exponent). The exponent is a letter E, e,
 // D or d with an optional sign, or a sign alone right after the mantissa,
 // then digits.
-ListRead::Number ListRead::read_number(bool negative, int c,
-                                       bool count_allowed, float& value,
-                                       std::uint64_t& count) {
+ListRead::Number ListRead::read_number(bool negative, int c, bool count_allowed,
+                                       float& value, std::uint64_t& count) {
   text_.clear();
   if (is_digit(c)) {
     count = static_cast<unsigned>(c - '0');
@@ -434,8 +537,8 @@ bool ListRead::read_not_a_number(bool negative, float& value) {
   } else {
     put_back(c);
   }
-  std::uint32_t bits = (negative ? kSignBit : 0) | kExponentBits |
-                       (fraction & kFractionBits);
+  std::uint32_t bits =
+      (negative ? kSignBit : 0) | kExponentBits | (fraction & kFractionBits);
   value = std::bit_cast<float>(bits);
   return true;
 }
@@ -519,9 +622,11 @@ ReadStatus ListRead::finish() {
   while (c != kLineEnd && c != kEndOfFile) {
     const unsigned char* begin = source_.peek_begin();
     const unsigned char* end = source_.peek_end();
-    const void* line_feed = std::memchr(begin, '\n', static_cast<std::size_t>(end - begin));
+    const void* line_feed =
+        std::memchr(begin, '\n', static_cast<std::size_t>(end - begin));
     const unsigned char* stop =
-        line_feed != nullptr ? static_cast<const unsigned char*>(line_feed) : end;
+        line_feed != nullptr ? static_cast<const unsigned char*>(line_feed)
+                             : end;
     source_.advance(static_cast<std::size_t>(stop - begin));
     c = source_.next();
   }

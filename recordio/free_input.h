@@ -55,6 +55,11 @@ class ListRead {
   }
   void put_back(int c) { put_back_ = c; }
 
+  const unsigned char* plain_value_start();
+  void took_plain_value(const unsigned char* terminator);
+  bool try_plain_integer(std::int32_t& dest);
+  bool try_plain_real(float& dest);
+
   Step start_item();
   int skip_white_space();
   int scan_digits(std::uint64_t& magnitude, std::uint64_t limit,
@@ -92,10 +97,11 @@ class ListRead {
   std::string message_;
 
   int put_back_ = kNothing;
-  int item_ = 0;             // items begun in this statement
+  int item_ = 0;  // items begun in this statement
   bool first_item_ = true;
   bool slash_seen_ = false;
-  std::int32_t repeat_ = 0;  // items, the current one included, that take the value
+  // Items, the current one included, that take the value just read.
+  std::int32_t repeat_ = 0;
 
   // The value most recently read, which repeated items take.
   Kind value_kind_ = Kind::null;

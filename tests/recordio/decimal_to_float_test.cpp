@@ -77,14 +77,16 @@ class BigInt {
         rest = cur % 1000000000;
       }
       while (!n.empty() && n.back() == 0) n.pop_back();
-      for (int k = 0; k < 9; ++k, rest /= 10) out.push_back(static_cast<char>('0' + rest % 10));
+      for (int k = 0; k < 9; ++k, rest /= 10)
+        out.push_back(static_cast<char>('0' + rest % 10));
     }
     while (out.size() > 1 && out.back() == '0') out.pop_back();
     std::reverse(out.begin(), out.end());
     return out;
   }
   friend int compare(const BigInt& a, const BigInt& b) {
-    if (a.limbs_.size() != b.limbs_.size()) return a.limbs_.size() < b.limbs_.size() ? -1 : 1;
+    if (a.limbs_.size() != b.limbs_.size())
+      return a.limbs_.size() < b.limbs_.size() ? -1 : 1;
     for (std::size_t i = a.limbs_.size(); i-- > 0;)
       if (a.limbs_[i] != b.limbs_[i]) return a.limbs_[i] < b.limbs_[i] ? -1 : 1;
     return 0;
@@ -119,8 +121,14 @@ Binary upper_midpoint(std::uint32_t bits) {
 int compare_exact(const BigInt& d, std::int64_t e, Binary x) {
   BigInt left = d;
   BigInt right(x.m);
-  if (e >= 0) left.mul_pow10(e); else right.mul_pow10(-e);
-  if (x.f >= 0) right.shift_left(x.f); else left.shift_left(-x.f);
+  if (e >= 0)
+    left.mul_pow10(e);
+  else
+    right.mul_pow10(-e);
+  if (x.f >= 0)
+    right.shift_left(x.f);
+  else
+    left.shift_left(-x.f);
   return compare(left, right);
 }
 
@@ -134,17 +142,26 @@ std::uint32_t exact_float_bits(std::string_view digits, std::int64_t e) {
   BigInt d = BigInt::from_decimal(digits);
 
   std::size_t lead = std::min<std::size_t>(digits.size(), 18);
-  long double estimate = std::stold(std::string(digits.substr(0, lead))) *
-                         std::pow(10.0L, static_cast<long double>(e + static_cast<std::int64_t>(digits.size() - lead)));
-  std::uint32_t b = estimate >= 3.5e38L ? kInfinityBits : bits_of(static_cast<float>(estimate));
+  long double estimate =
+      std::stold(std::string(digits.substr(0, lead))) *
+      std::pow(10.0L, static_cast<long double>(
+                          e + static_cast<std::int64_t>(digits.size() - lead)));
+  std::uint32_t b = estimate >= 3.5e38L ? kInfinityBits
+                                        : bits_of(static_cast<float>(estimate));
 
   while (b < kInfinityBits) {
     int c = compare_exact(d, e, upper_midpoint(b));
-    if (c > 0 || (c == 0 && (b & 1))) ++b; else break;
+    if (c > 0 || (c == 0 && (b & 1)))
+      ++b;
+    else
+      break;
   }
   while (b > 0) {
     int c = compare_exact(d, e, upper_midpoint(b - 1));
-    if (c < 0 || (c == 0 && (b & 1))) --b; else break;
+    if (c < 0 || (c == 0 && (b & 1)))
+      --b;
+    else
+      break;
   }
   return b;
 }
@@ -187,8 +204,10 @@ TEST(DecimalToFloat, EdgeValues) {
       {"14", -46, 0x00000001},
       {"1", 4611686018427387904, kInfinityBits},
       {"1", -4611686018427387904, 0},
-      {"000000000000000000000000000000000000000000000000000000000000000000001", 0, 0x3F800000},
-      {"10000000000000000000000000000000000000000000000000000000000000000000", -67, 0x3F800000},
+      {"000000000000000000000000000000000000000000000000000000000000000000001",
+       0, 0x3F800000},
+      {"10000000000000000000000000000000000000000000000000000000000000000000",
+       -67, 0x3F800000},
   };
   for (const Case& c : cases)
     EXPECT_EQ(bits_of(decimal_to_float(false, c.digits, c.e)), c.bits)
@@ -209,7 +228,8 @@ TEST(DecimalToFloat, CorpusThroughTheReader) {
   std::string line;
   while (std::getline(file, line)) {
     ASSERT_GT(line.size(), 9u);
-    expected.push_back(static_cast<std::uint32_t>(std::stoul(line.substr(0, 8), nullptr, 16)));
+    expected.push_back(
+        static_cast<std::uint32_t>(std::stoul(line.substr(0, 8), nullptr, 16)));
     strings.push_back(line.substr(9));
     all += strings.back();
     all += '\n';
@@ -234,8 +254,9 @@ TEST(DecimalToFloat, CorpusThroughTheReader) {
 // the even neighbour, and anything off it by a hair goes to that side.
 TEST(DecimalToFloat, MidpointsAndTheirNeighbours) {
   std::mt19937_64 rng(20240611);
-  std::vector<std::uint32_t> samples = {0, 1, 0x7FFFFE, 0x7FFFFF, 0x800000,
-                                        0x3F800000, 0x4B7FFFFF, 0x7F7FFFFE, 0x7F7FFFFF};
+  std::vector<std::uint32_t> samples = {0,          1,          0x7FFFFE,
+                                        0x7FFFFF,   0x800000,   0x3F800000,
+                                        0x4B7FFFFF, 0x7F7FFFFE, 0x7F7FFFFF};
   for (int i = 0; i < 4000; ++i) {
     std::uint32_t b = static_cast<std::uint32_t>(rng()) % 0x7F800000;
     if (i % 4 == 0) b &= 0x00FFFFFF;  // subnormals and the lowest binade
@@ -252,16 +273,20 @@ TEST(DecimalToFloat, MidpointsAndTheirNeighbours) {
     std::string below = below_n.to_decimal();
     std::int64_t e_near = e - static_cast<std::int64_t>(extra);
 
-    ASSERT_EQ(bits_of(decimal_to_float(false, digits, e)), even) << digits << "e" << e;
-    ASSERT_EQ(bits_of(decimal_to_float(false, above, e_near)), b + 1) << above << "e" << e_near;
-    ASSERT_EQ(bits_of(decimal_to_float(false, below, e_near)), b) << below << "e" << e_near;
+    ASSERT_EQ(bits_of(decimal_to_float(false, digits, e)), even)
+        << digits << "e" << e;
+    ASSERT_EQ(bits_of(decimal_to_float(false, above, e_near)), b + 1)
+        << above << "e" << e_near;
+    ASSERT_EQ(bits_of(decimal_to_float(false, below, e_near)), b)
+        << below << "e" << e_near;
     ASSERT_EQ(exact_float_bits(digits, e), even);
     ASSERT_EQ(exact_float_bits(above, e_near), b + 1);
     ASSERT_EQ(exact_float_bits(below, e_near), b);
 
     // The real itself, written out exactly.
     auto [exact, e_exact] = decimal_of(binary_of(b));
-    ASSERT_EQ(bits_of(decimal_to_float(false, exact, e_exact)), b) << exact << "e" << e_exact;
+    ASSERT_EQ(bits_of(decimal_to_float(false, exact, e_exact)), b)
+        << exact << "e" << e_exact;
   }
 }
 
@@ -273,24 +298,38 @@ TEST(DecimalToFloat, RandomAgainstExactReference) {
   for (int i = 0; i < 30000; ++i) {
     std::size_t n;
     switch (i % 4) {
-      case 0: n = 1 + rng() % 9; break;
-      case 1: n = 10 + rng() % 20; break;
-      case 2: n = 30 + rng() % 200; break;
-      default: n = 200 + rng() % 600; break;
+      case 0:
+        n = 1 + rng() % 9;
+        break;
+      case 1:
+        n = 10 + rng() % 20;
+        break;
+      case 2:
+        n = 30 + rng() % 200;
+        break;
+      default:
+        n = 200 + rng() % 600;
+        break;
     }
     std::string digits = random_digits(rng, n);
     // Leading position of the value between 10^-47 and 10^40.
     std::int64_t magnitude = -46 + static_cast<std::int64_t>(rng() % 87);
     std::int64_t e = magnitude - static_cast<std::int64_t>(n);
     if (i % 16 == 0) digits.insert(0, rng() % 30, '0');  // leading zeros
-    if (i % 16 == 1) {  // trailing zeros
+    if (i % 16 == 1) {                                   // trailing zeros
       std::size_t zeros = rng() % 30;
       digits.append(zeros, '0');
       e -= static_cast<std::int64_t>(zeros);
     }
     std::uint32_t want = exact_float_bits(digits, e);
-    ASSERT_EQ(bits_of(decimal_to_float(false, digits, e)), want) << digits << "e" << e;
+    ASSERT_EQ(bits_of(decimal_to_float(false, digits, e)), want)
+        << digits << "e" << e;
     ASSERT_EQ(bits_of(decimal_to_float(true, digits, e)), want | 0x80000000u);
+    if (digits.size() <= 19) {
+      std::uint64_t mantissa = std::stoull(digits);
+      ASSERT_EQ(bits_of(decimal_to_float(false, mantissa, e)), want)
+          << mantissa << "e" << e;
+    }
   }
 }
 
@@ -299,7 +338,8 @@ TEST(DecimalToFloat, HugeAndTinyExponents) {
   for (int i = 0; i < 2000; ++i) {
     std::string digits = random_digits(rng, 1 + rng() % 300);
     auto n = static_cast<std::int64_t>(digits.size());
-    std::int64_t far = 50 + static_cast<std::int64_t>(rng() % 4611686018427387000);
+    std::int64_t far =
+        50 + static_cast<std::int64_t>(rng() % 4611686018427387000);
     EXPECT_EQ(bits_of(decimal_to_float(false, digits, far - n)), kInfinityBits);
     EXPECT_EQ(bits_of(decimal_to_float(true, digits, -far - n)), 0x80000000u);
   }

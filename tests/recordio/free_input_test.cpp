@@ -5,8 +5,8 @@
 #include <bit>
 #include <cinttypes>
 #include <cmath>
-#include <cstdio>
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -140,7 +140,7 @@ TEST(FreeInput, EndOfFile) {
       {"7", "i|.", "7 | EOF"},
       {"1 2 3", "iiiiir", "1 2 3 - - - EOF"},  // record cut short
       {"1 2\n", "iii", "1 2 - EOF"},
-      {"1\n\n  \n\t\n", "i|i", "1 | - EOF"},  // blank lines at the end
+      {"1\n\n  \n\t\n", "i|i", "1 | - EOF"},     // blank lines at the end
       {"'abc\ndef", "c|c", "[abcdef] | - EOF"},  // ends inside a quote
       {"1.5e", "r", "- ERR(Bad real number in item 1 of list input)"},
       {"1 2", "i|i|i", "1 | - EOF | - EOF"},  // a unit stays at its end
@@ -194,9 +194,9 @@ TEST(FreeInput, Reals) {
       {"1 2 3 4 5 6.5\n", "iiiiir", "1 2 3 4 5 6.5"},
       {"1 2 3 4 5 1\n", "iiiiir", "1 2 3 4 5 1"},
   });
-  for (const char* bad : {"1.5e", "1.5e+", "1.5-", "1..5", "1.5.", "e5", "x",
-                          "1.5x", "1e5-3", "1e5.", "1;", "'1'", "*5", "1.5ee3",
-                          "1.5e+-3", "\xff"}) {
+  for (const char* bad :
+       {"1.5e", "1.5e+", "1.5-", "1..5", "1.5.", "e5", "x", "1.5x", "1e5-3",
+        "1e5.", "1;", "'1'", "*5", "1.5ee3", "1.5e+-3", "\xff"}) {
     EXPECT_EQ(statements(std::string(bad) + "\n", "r"),
               "- ERR(Bad real number in item 1 of list input)")
         << bad;
@@ -208,15 +208,23 @@ TEST(FreeInput, RealBitPatterns) {
     const char* text;
     std::uint32_t bits;
   } cases[] = {
-      {"0.1", 0x3DCCCCCD},        {"NaN", 0x7F8EA46B},
-      {"-nan", 0xFF8EA46B},       {"+NAN", 0x7F8EA46B},
-      {"NaN(400000)", 0x7FC00000}, {"nan(7fffff)", 0x7FFFFFFF},
+      {"0.1", 0x3DCCCCCD},
+      {"NaN", 0x7F8EA46B},
+      {"-nan", 0xFF8EA46B},
+      {"+NAN", 0x7F8EA46B},
+      {"NaN(400000)", 0x7FC00000},
+      {"nan(7fffff)", 0x7FFFFFFF},
       {"NaN(ffffffff1)", 0x7FFFFFF1},  // kept to 32 bits, then the low 23
-      {"NaN(0)", 0x7F800000},     {"-NaN(800000)", 0xFF800000},
-      {"NaN()", 0x7F800000},      {"INF", 0x7F800000},
-      {"inf", 0x7F800000},        {"Infinity", 0x7F800000},
-      {"-INFINITY", 0xFF800000},  {"+iNfInItY", 0x7F800000},
-      {"INFx", 0x7F800000},       {"NaNx", 0x7F8EA46B},
+      {"NaN(0)", 0x7F800000},
+      {"-NaN(800000)", 0xFF800000},
+      {"NaN()", 0x7F800000},
+      {"INF", 0x7F800000},
+      {"inf", 0x7F800000},
+      {"Infinity", 0x7F800000},
+      {"-INFINITY", 0xFF800000},
+      {"+iNfInItY", 0x7F800000},
+      {"INFx", 0x7F800000},
+      {"NaNx", 0x7F8EA46B},
   };
   for (const BitCase& c : cases) {
     InputSource source = InputSource::from_bytes(std::string(c.text) + "\n");
@@ -237,11 +245,14 @@ TEST(FreeInput, InfinityAndNaNErrors) {
       {"NO\n", "r", "- ERR(Bad not-a-number in item 1 of list input)"},
       {"N\n", "r", "- ERR(Bad not-a-number in item 1 of list input)"},
       {"NaN(12g)\n", "r", "- ERR(Bad not-a-number in item 1 of list input)"},
-      {"NaN(12\n34)\n", "r|i", "- ERR(Bad not-a-number in item 1 of list input) | - ERR(Bad integer for item 1 in list input)"},
+      {"NaN(12\n34)\n", "r|i",
+       "- ERR(Bad not-a-number in item 1 of list input) | - ERR(Bad integer "
+       "for item 1 in list input)"},
       {"NaN(12", "r", "- ERR(Bad not-a-number in item 1 of list input)"},
       // What follows INF, INFINITY or NAN is left for the next value.
       {"INFx 5\n", "rr", "inf - ERR(Bad real number in item 2 of list input)"},
-      {"INFINITYx 5\n", "rr", "inf - ERR(Bad real number in item 2 of list input)"},
+      {"INFINITYx 5\n", "rr",
+       "inf - ERR(Bad real number in item 2 of list input)"},
       {"NaN(1)2\n", "rr", "nan:7F800001 2"},
       {"Inf,NaN -inf\n", "rrr", "inf nan:7F8EA46B -inf"},
   });
@@ -256,7 +267,8 @@ TEST(FreeInput, ErrorsCostOnlyTheirLine) {
       {"N\n\nx\n", "r|.|.|.",
        "- ERR(Bad not-a-number in item 1 of list input) |  |  | EOF"},
       {"+\n7\n", "i|i", "- ERR(Bad integer for item 1 in list input) | 7"},
-      {"1.5e\n7\n", "r|r", "- ERR(Bad real number in item 1 of list input) | 7"},
+      {"1.5e\n7\n", "r|r",
+       "- ERR(Bad real number in item 1 of list input) | 7"},
       {"IN\n7\n", "r|r", "- ERR(Bad infinity in item 1 of list input) | 7"},
       {"5 2147483648 x\n7\n", "ii|i",
        "5 - ERR(Integer overflow while reading item 2) | 7"},
@@ -287,7 +299,8 @@ TEST(FreeInput, RepeatCounts) {
       {"2*1.5\n", "ri",
        "1.5 - ERR(Read type REAL where INTEGER was expected for item 2)"},
       {"2*ab\n", "ci",
-       "[ab    ] - ERR(Read type CHARACTER where INTEGER was expected for item 2)"},
+       "[ab    ] - ERR(Read type CHARACTER where INTEGER was expected for item "
+       "2)"},
       {"6*\n", "iiiiir", "- - - - - -"},  // null values fit any kind
       {"2*3*4\n", "ii", "- - ERR(Bad integer for item 1 in list input)"},
       {"2*+\n", "i", "- ERR(Bad integer for item 1 in list input)"},
@@ -341,8 +354,9 @@ TEST(FreeInput, CharacterValues) {
 TEST(FreeInput, LongValuesAndLines) {
   std::string long_text(5000, 'x');
   EXPECT_EQ(statements("'" + long_text + "' 7\n", "ci"), "[xxxxxx] 7");
-  EXPECT_EQ(statements(std::string(100000, ' ') + "5 " + long_text + "\n6\n", "i|i"),
-            "5 | 6");
+  EXPECT_EQ(
+      statements(std::string(100000, ' ') + "5 " + long_text + "\n6\n", "i|i"),
+      "5 | 6");
   std::string zeros(400, '0');
   EXPECT_EQ(statements("0." + zeros + "25e401 1" + zeros + "e-400\n", "rr"),
             "2.5 1");
@@ -355,7 +369,8 @@ TEST(FreeInput, ValuesAcrossReadChunks) {
   constexpr std::size_t kChunk = 1 << 16;
   std::string content;
   std::string want;
-  auto place = [&](std::size_t boundary, std::size_t before, const std::string& text) {
+  auto place = [&](std::size_t boundary, std::size_t before,
+                   const std::string& text) {
     content.append(boundary - before - content.size(), ' ');
     content += text;
   };
@@ -367,11 +382,12 @@ TEST(FreeInput, ValuesAcrossReadChunks) {
   // (the chunks after this one start a byte earlier).
   place(5 * kChunk, 2, "8\r\n");
   place(6 * kChunk, 7, "12 34 5.\n");  // several values
-  content += "77";                        // last line without a line feed
+  content += "77";                     // last line without a line feed
 
   std::FILE* file = std::tmpfile();
   ASSERT_NE(file, nullptr);
-  ASSERT_EQ(std::fwrite(content.data(), 1, content.size(), file), content.size());
+  ASSERT_EQ(std::fwrite(content.data(), 1, content.size(), file),
+            content.size());
   std::fflush(file);
   std::rewind(file);
   InputSource source(fileno(file));
