@@ -4,6 +4,7 @@
 #include <limits>
 
 #include "analysis/trait_summary.h"
+#include "recordio/plain_records.h"
 #include "recordio/statements.h"
 
 namespace analysis {
@@ -33,6 +34,14 @@ bool read_record(recordio::Unit& file, PedigreeRecord& row) {
   return !read.end_at_end_of_file();
 }
 
+// Adds the plain records ahead in the file's current chunk to the count,
+// which saturates rather than wraps.
+std::int32_t count_beyond(std::int32_t count, recordio::Unit& file) {
+  const std::size_t passed = recordio::skip_plain_records(recordio::input_of(file), 5);
+  const auto room = static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max() - count);
+  return count + static_cast<std::int32_t>(passed < room ? passed : room);
+}
+
 }  // namespace
 
 void read_pedigree(RunState& state) {
@@ -41,9 +50,11 @@ void read_pedigree(RunState& state) {
 
   TraitAccumulator traits;
   std::int32_t count = 0;
-  // Records beyond the table's capacity are read and counted but not kept.
+  // Records beyond the table's capacity are read and counted but not kept;
+  // lines that cannot hold a bad value are only counted.
   PedigreeRecord beyond;
   for (;;) {
+    if (count >= ND) count = count_beyond(count, file);
     PedigreeRecord& row = count < ND ? state.records[count] : beyond;
     if (!read_record(file, row)) break;
     if (count < ND) add_trait_value(traits, row.trait, state.missing_code);
