@@ -97,7 +97,15 @@ bool round_to_digits(float magnitude, int d, std::uint64_t& q, int& x) {
     const int k = d - 1 - x;
     u128 floor_part;
     int versus_half;  // -1 below, 0 at, +1 above one half
-    if (k >= 0) {
+    if (k >= 0 && k <= 11 && E < 0 && E > -64) {
+      // The usual sizes in 64 bits: M × 10^11 < 2^61.
+      const std::uint64_t n = std::uint64_t(M) * std::uint64_t(kPowers.value[k]);
+      const int s = -E;
+      floor_part = n >> s;
+      const std::uint64_t rest = n & ((std::uint64_t(1) << s) - 1);
+      const std::uint64_t half = std::uint64_t(1) << (s - 1);
+      versus_half = rest < half ? -1 : rest > half ? 1 : 0;
+    } else if (k >= 0) {
       if (k > 31) return false;  // M × 10^k must stay below 2^128
       const u128 n = u128(M) * kPowers.value[k];
       if (E >= 0) {
@@ -227,10 +235,48 @@ void append_fixed_field(std::string& out, float value, int w, int d) {
   place(out, std::string_view(text, std::size_t(length)), w);
 }
 
+namespace {
+
+// Ew.d without an exponent width, as the report uses it, laid out from the
+// right in one small buffer: the same text as the general road below takes.
+// False (nothing written) when the general road is needed: d outside 1..9, a
+// field too narrow for the number or wider than the buffer, the far ends of
+// the range.
+bool append_exponent_field_short(std::string& out, float value, int w, int d) {
+  constexpr int kShortField = 48;
+  const bool negative = std::signbit(value);
+  const float magnitude = std::fabs(value);
+  const int length = (negative ? 1 : 0) + 2 + d + 4;  // [-]0.DDDDE+XX
+  if (d < 1 || d > 9 || w > kShortField || length > w + 1) return false;
+  std::uint64_t q = 0;
+  int x = 0;
+  if (magnitude != 0) {
+    if (!round_to_digits(magnitude, d, q, x)) return false;
+    ++x;  // 0.D1D2... rather than D1.D2...
+  }
+  char field[kShortField];
+  char* p = field + w;
+  const int abs_x = x < 0 ? -x : x;  // at most 39 for a 4-byte real
+  *--p = char('0' + abs_x % 10);
+  *--p = char('0' + abs_x / 10);
+  *--p = x < 0 ? '-' : '+';
+  *--p = 'E';
+  for (int i = 0; i < d; ++i, q /= 10) *--p = char('0' + q % 10);
+  *--p = '.';
+  if (length <= w) *--p = '0';  // the 0 before the point goes when w is one short
+  if (negative) *--p = '-';
+  std::memset(field, ' ', std::size_t(p - field));
+  out.append(field, std::size_t(w));
+  return true;
+}
+
+}  // namespace
+
 void append_exponent_field(std::string& out, float value, int w, int d, int e) {
   if (w <= 0) return;
   if (d < 0) d = 0;
   if (!std::isfinite(value)) return place_special(out, value, w);
+  if (e == kAbsent && append_exponent_field_short(out, value, w, d)) return;
   const bool negative = std::signbit(value);
   const float magnitude = std::fabs(value);
   const int sign = negative ? 1 : 0;
