@@ -255,7 +255,7 @@ class Statement {
   // Makes room for n characters at the position: fills the gap an X left.
   bool start_write(std::size_t n, std::size_t source) {
     if (n > kRecordLimit - position_) return fail(kEndOfRecord, source);
-    out_.append(position_ - length(), ' ');
+    if (position_ > length()) out_.append(position_ - length(), ' ');
     return true;
   }
   void finish_write() { position_ = length(); }
