@@ -27,26 +27,21 @@ class ColumnIndex {
       : entries_(static_cast<std::size_t>(n)) {
     for (std::int32_t r = 0; r < n; ++r)
       entries_[r] = {family_key(rows[r].fam, rows[r].*column), r};
-    std::sort(entries_.begin(), entries_.end(),
-              [](const Entry& a, const Entry& b) {
-                return a.key != b.key ? a.key < b.key : a.row < b.row;
-              });
+    // Identifiers usually come sorted within sorted families already.
+    const auto before = [](const Entry& a, const Entry& b) {
+      return a.key != b.key ? a.key < b.key : a.row < b.row;
+    };
+    if (!std::is_sorted(entries_.begin(), entries_.end(), before))
+      std::sort(entries_.begin(), entries_.end(), before);
   }
 
-  // Where the run of rows with this fam and column value starts.
-  std::size_t first(std::int32_t fam, std::int32_t value) const {
-    const std::uint64_t key = family_key(fam, value);
-    return static_cast<std::size_t>(
-        std::lower_bound(entries_.begin(), entries_.end(), key,
-                         [](const Entry& e, std::uint64_t k) { return e.key < k; }) -
-        entries_.begin());
-  }
-
-  bool matches(std::size_t p, std::int32_t fam, std::int32_t value) const {
-    return p < entries_.size() && entries_[p].key == family_key(fam, value);
-  }
-
+  std::size_t size() const { return entries_.size(); }
+  std::uint64_t key(std::size_t p) const { return entries_[p].key; }
   std::int32_t row(std::size_t p) const { return entries_[p].row; }
+
+  bool matches(std::size_t p, std::uint64_t key) const {
+    return p < entries_.size() && entries_[p].key == key;
+  }
 
  private:
   struct Entry {
@@ -76,6 +71,19 @@ class ErrorSink {
 
 bool valid_sex(std::int32_t s) { return s == 1 || s == 2; }
 
+// For every row, where the rows naming its (fam, id) in `parents` start: one
+// merge of the two sorted indexes instead of a search per row.
+std::vector<std::size_t> parent_runs(const ColumnIndex& by_id,
+                                     const ColumnIndex& parents) {
+  std::vector<std::size_t> start(by_id.size());
+  std::size_t q = 0;
+  for (std::size_t p = 0; p < by_id.size(); ++p) {
+    while (q < parents.size() && parents.key(q) < by_id.key(p)) ++q;
+    start[static_cast<std::size_t>(by_id.row(p))] = q;
+  }
+  return start;
+}
+
 }  // namespace
 
 std::int32_t check_structure(
@@ -88,11 +96,14 @@ std::int32_t check_structure(
   std::vector<std::size_t> id_position(static_cast<std::size_t>(n));
   for (std::size_t p = 0; p < id_position.size(); ++p)
     id_position[by_id.row(p)] = p;
+  const std::vector<std::size_t> as_father = parent_runs(by_id, by_father);
+  const std::vector<std::size_t> as_mother = parent_runs(by_id, by_mother);
 
   ErrorSink sink(report);
   for (std::int32_t i = 0; i < n; ++i) {
     const PedigreeRecord& r = rows[i];
     const std::int32_t line = i + 1;
+    const std::uint64_t person = family_key(r.fam, r.id);
     if (!valid_sex(r.sex)) {
       sink({StructureError::Kind::sex_code, r.id, r.sex, 0, line, 0});
     } else {
@@ -101,13 +112,13 @@ std::int32_t check_structure(
       const bool male = r.sex == 1;
       const ColumnIndex& wrong_role = male ? by_mother : by_father;
       const int column = male ? 4 : 3;
-      for (std::size_t p = wrong_role.first(r.fam, r.id);
-           wrong_role.matches(p, r.fam, r.id); ++p)
+      for (std::size_t p = (male ? as_mother : as_father)[i];
+           wrong_role.matches(p, person); ++p)
         sink({StructureError::Kind::parent_role, r.id, r.sex, column, line,
               wrong_role.row(p) + 1});
     }
     // Later records of the same person follow row i directly in the index.
-    for (std::size_t p = id_position[i] + 1; by_id.matches(p, r.fam, r.id); ++p)
+    for (std::size_t p = id_position[i] + 1; by_id.matches(p, person); ++p)
       sink({StructureError::Kind::duplicate, r.id, r.sex, 0, line,
             by_id.row(p) + 1});
   }
