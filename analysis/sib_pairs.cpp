@@ -13,41 +13,53 @@ bool opens_pairs(const PedigreeRecord& r, float missing_code) {
   return r.fa != 0 && !is_missing(r.trait, missing_code);
 }
 
+// (fa, mo) as one unsigned key that sorts like the signed pair.
+std::uint64_t parents_key(const PedigreeRecord& r) {
+  const auto biased = [](std::int32_t v) {
+    return static_cast<std::uint32_t>(v) ^ 0x80000000u;
+  };
+  return (std::uint64_t{biased(r.fa)} << 32) | biased(r.mo);
+}
+
 // Candidates grouped by sibship: rows sorted by (block, fa, mo, row), so the
-// later sibs of a row follow it directly in this order.
+// later sibs of a row follow it directly in this order. Blocks are runs of
+// rows, so each block's candidates are sorted on their own.
 struct SibshipIndex {
-  std::vector<std::int32_t> order;     // row indices, grouped
-  std::vector<std::int32_t> block;     // block start of every row
+  struct Entry {
+    std::uint64_t parents;  // parents_key
+    std::int32_t block;     // the row where the row's family block starts
+    std::int32_t row;
+  };
+  std::vector<Entry> order;            // candidates, grouped
   std::vector<std::int32_t> position;  // position of a candidate in `order`
 };
 
 SibshipIndex index_sibships(const PedigreeRecord* rows, std::int32_t n,
                             float missing_code) {
   SibshipIndex index;
-  index.block.resize(n);
-  index.position.assign(n, -1);
+  index.position.assign(static_cast<std::size_t>(n), -1);
+  std::int32_t block = 0;
   for (std::int32_t r = 0; r < n; ++r) {
-    index.block[r] = (r > 0 && rows[r].fam == rows[r - 1].fam)
-                         ? index.block[r - 1] : r;
-    if (opens_pairs(rows[r], missing_code)) index.order.push_back(r);
+    if (r > 0 && rows[r].fam != rows[r - 1].fam) block = r;
+    if (opens_pairs(rows[r], missing_code))
+      index.order.push_back({parents_key(rows[r]), block, r});
   }
-  std::sort(index.order.begin(), index.order.end(),
-            [&](std::int32_t a, std::int32_t b) {
-              if (index.block[a] != index.block[b])
-                return index.block[a] < index.block[b];
-              if (rows[a].fa != rows[b].fa) return rows[a].fa < rows[b].fa;
-              if (rows[a].mo != rows[b].mo) return rows[a].mo < rows[b].mo;
-              return a < b;
-            });
+  const auto before = [](const SibshipIndex::Entry& a, const SibshipIndex::Entry& b) {
+    return a.parents != b.parents ? a.parents < b.parents : a.row < b.row;
+  };
+  for (auto first = index.order.begin(); first != index.order.end();) {
+    auto last = first;
+    while (last != index.order.end() && last->block == first->block) ++last;
+    if (!std::is_sorted(first, last, before)) std::sort(first, last, before);
+    first = last;
+  }
   for (std::size_t p = 0; p < index.order.size(); ++p)
-    index.position[index.order[p]] = static_cast<std::int32_t>(p);
+    index.position[index.order[p].row] = static_cast<std::int32_t>(p);
   return index;
 }
 
-bool same_sibship(const SibshipIndex& index, const PedigreeRecord* rows,
-                  std::int32_t a, std::int32_t b) {
-  return index.block[a] == index.block[b] && rows[a].fa == rows[b].fa &&
-         rows[a].mo == rows[b].mo;
+bool same_sibship(const SibshipIndex::Entry& a, const SibshipIndex::Entry& b) {
+  return a.block == b.block && a.parents == b.parents;
 }
 
 void record_pair(const PedigreeRecord& first, const PedigreeRecord& second,
@@ -84,12 +96,12 @@ PairFormation form_sib_pairs(const PedigreeRecord* rows, std::int32_t n,
     const std::int32_t p = index.position[i];
     if (p < 0) continue;
     for (std::int32_t q = p + 1;
-         q < candidates && same_sibship(index, rows, i, index.order[q]); ++q) {
+         q < candidates && same_sibship(index.order[p], index.order[q]); ++q) {
       if (result.pair_count >= capacity) {
         result.capacity_exceeded = true;
         return result;
       }
-      record_pair(rows[i], rows[index.order[q]], pairs[result.pair_count],
+      record_pair(rows[i], rows[index.order[q].row], pairs[result.pair_count],
                   result.sums);
       ++result.pair_count;
     }
