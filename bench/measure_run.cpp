@@ -5,8 +5,10 @@
 //   measure_run RESULT_FILE COMMAND [ARGS...]
 //
 // The command inherits standard input, output and error. RESULT_FILE receives
-// one line: seconds, peak resident set in KiB, and the exit status (128 plus
-// the signal number for a command ended by a signal).
+// one line: wall seconds, processor seconds (user and system), peak resident
+// set in KiB, and the exit status (128 plus the signal number for a command
+// ended by a signal). On a shared machine the processor time is the steadier
+// measure: it does not count the time the command waited for a core.
 
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -46,6 +48,9 @@ int main(int argc, char** argv) {
     std::perror(argv[1]);
     return 2;
   }
-  std::fprintf(result, "%.6f %ld %d\n", elapsed.count(), usage.ru_maxrss, code);
+  const auto seconds = [](const timeval& t) { return double(t.tv_sec) + double(t.tv_usec) * 1e-6; };
+  const double processor = seconds(usage.ru_utime) + seconds(usage.ru_stime);
+  std::fprintf(result, "%.6f %.6f %ld %d\n", elapsed.count(), processor,
+               usage.ru_maxrss, code);
   return std::fclose(result) == 0 ? 0 : 2;
 }
