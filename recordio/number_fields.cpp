@@ -168,27 +168,15 @@ void append_integer_field(std::string& out, std::int32_t value, int w, int m) {
   const int shown = m > digits ? m : digits;
   const int length = shown + (negative ? 1 : 0);
   if (length > w) return append_asterisks(out, w);
-  // The field is laid out from the right in a buffer and appended at once;
-  // wide fields (or many leading zeros) take the piecewise road.
-  constexpr int kShortField = 32;
-  if (w <= kShortField) {
-    char field[kShortField];
-    char* p = field + w;
-    for (int k = 0; k < digits; ++k, magnitude /= 10) *--p = char('0' + magnitude % 10);
-    for (int k = digits; k < shown; ++k) *--p = '0';
-    if (negative) *--p = '-';
-    std::memset(field, ' ', std::size_t(p - field));
-    out.append(field, std::size_t(w));
-    return;
-  }
-  out.append(std::size_t(w - length), ' ');
-  if (negative) out += '-';
-  out.append(std::size_t(shown - digits), '0');
-  if (digits > 0) {
-    char buffer[10];
-    const auto end = std::to_chars(buffer, buffer + sizeof buffer, magnitude).ptr;
-    out.append(buffer, end);
-  }
+  // The field goes in as blanks and its characters are set from the right,
+  // in place: bytes stored one by one and then copied as a block would make
+  // the copy wait for them.
+  const std::size_t at = out.size();
+  out.append(std::size_t(w), ' ');
+  char* p = out.data() + at + w;
+  for (int k = 0; k < digits; ++k, magnitude /= 10) *--p = char('0' + magnitude % 10);
+  for (int k = digits; k < shown; ++k) *--p = '0';
+  if (negative) *--p = '-';
 }
 
 void append_fixed_field(std::string& out, float value, int w, int d) {
@@ -237,25 +225,24 @@ void append_fixed_field(std::string& out, float value, int w, int d) {
 
 namespace {
 
-// Ew.d without an exponent width, as the report uses it, laid out from the
-// right in one small buffer: the same text as the general road below takes.
-// False (nothing written) when the general road is needed: d outside 1..9, a
-// field too narrow for the number or wider than the buffer, the far ends of
-// the range.
+// Ew.d without an exponent width, as the report uses it, set in place from
+// the right like an integer field: the same text as the general road below
+// takes. False (nothing written) when the general road is needed: d outside
+// 1..9, a field too narrow for the number, the far ends of the range.
 bool append_exponent_field_short(std::string& out, float value, int w, int d) {
-  constexpr int kShortField = 48;
   const bool negative = std::signbit(value);
   const float magnitude = std::fabs(value);
   const int length = (negative ? 1 : 0) + 2 + d + 4;  // [-]0.DDDDE+XX
-  if (d < 1 || d > 9 || w > kShortField || length > w + 1) return false;
+  if (d < 1 || d > 9 || length > w + 1) return false;
   std::uint64_t q = 0;
   int x = 0;
   if (magnitude != 0) {
     if (!round_to_digits(magnitude, d, q, x)) return false;
     ++x;  // 0.D1D2... rather than D1.D2...
   }
-  char field[kShortField];
-  char* p = field + w;
+  const std::size_t at = out.size();
+  out.append(std::size_t(w), ' ');
+  char* p = out.data() + at + w;
   const int abs_x = x < 0 ? -x : x;  // at most 39 for a 4-byte real
   *--p = char('0' + abs_x % 10);
   *--p = char('0' + abs_x / 10);
@@ -265,8 +252,6 @@ bool append_exponent_field_short(std::string& out, float value, int w, int d) {
   *--p = '.';
   if (length <= w) *--p = '0';  // the 0 before the point goes when w is one short
   if (negative) *--p = '-';
-  std::memset(field, ' ', std::size_t(p - field));
-  out.append(field, std::size_t(w));
   return true;
 }
 
