@@ -27,12 +27,7 @@ class ColumnIndex {
       : entries_(static_cast<std::size_t>(n)) {
     for (std::int32_t r = 0; r < n; ++r)
       entries_[r] = {family_key(rows[r].fam, rows[r].*column), r};
-    // Identifiers usually come sorted within sorted families already.
-    const auto before = [](const Entry& a, const Entry& b) {
-      return a.key != b.key ? a.key < b.key : a.row < b.row;
-    };
-    if (!std::is_sorted(entries_.begin(), entries_.end(), before))
-      std::sort(entries_.begin(), entries_.end(), before);
+    sort_by_family();
   }
 
   std::size_t size() const { return entries_.size(); }
@@ -48,6 +43,28 @@ class ColumnIndex {
     std::uint64_t key;
     std::int32_t row;
   };
+
+  static bool before(const Entry& a, const Entry& b) {
+    return a.key != b.key ? a.key < b.key : a.row < b.row;
+  }
+  static std::uint64_t family(const Entry& e) { return e.key >> 32; }
+
+  // Records come grouped by family, usually with the families in order: each
+  // family's run is sorted on its own (often it already is), and only when
+  // the families are out of order is the whole index sorted.
+  void sort_by_family() {
+    bool families_in_order = true;
+    for (auto first = entries_.begin(); first != entries_.end();) {
+      auto last = first;
+      while (last != entries_.end() && family(*last) == family(*first)) ++last;
+      if (!std::is_sorted(first, last, before)) std::sort(first, last, before);
+      if (last != entries_.end() && family(*last) < family(*first))
+        families_in_order = false;
+      first = last;
+    }
+    if (!families_in_order) std::sort(entries_.begin(), entries_.end(), before);
+  }
+
   std::vector<Entry> entries_;
 };
 
