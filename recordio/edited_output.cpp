@@ -415,10 +415,10 @@ bool write_edited_records(std::string& out, std::string_view format,
     cache.valid = true;
     make_plan(cache);
   }
-  cache.state.assign(cache.parsed.nodes.size(), WalkState{});
   Statement statement(out, format, cache.parsed, cache.state, error);
   if (cache.has_plan && items.size() == cache.plan_items)
-    return statement.run_plan(items, cache.plan);
+    return statement.run_plan(items, cache.plan);  // no walk, no walk state
+  cache.state.assign(cache.parsed.nodes.size(), WalkState{});
   return statement.run(items);
 }
 
