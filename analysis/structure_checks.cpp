@@ -50,19 +50,45 @@ class ColumnIndex {
   static std::uint64_t family(const Entry& e) { return e.key >> 32; }
 
   // Records come grouped by family, usually with the families in order: each
-  // family's run is sorted on its own (often it already is), and only when
-  // the families are out of order is the whole index sorted.
+  // family's run is sorted on its own (often it already is). Runs out of
+  // family order (a family split into blocks, families not sorted) are then
+  // laid out by family, the runs of one family merged.
   void sort_by_family() {
+    struct Run {
+      std::uint64_t family;
+      std::size_t first, last;
+    };
+    std::vector<Run> runs;
     bool families_in_order = true;
-    for (auto first = entries_.begin(); first != entries_.end();) {
-      auto last = first;
-      while (last != entries_.end() && family(*last) == family(*first)) ++last;
-      if (!std::is_sorted(first, last, before)) std::sort(first, last, before);
-      if (last != entries_.end() && family(*last) < family(*first))
-        families_in_order = false;
+    for (std::size_t first = 0; first < entries_.size();) {
+      const std::uint64_t fam = family(entries_[first]);
+      std::size_t last = first;
+      while (last < entries_.size() && family(entries_[last]) == fam) ++last;
+      const auto begin = entries_.begin() + static_cast<std::ptrdiff_t>(first);
+      const auto end = entries_.begin() + static_cast<std::ptrdiff_t>(last);
+      if (!std::is_sorted(begin, end, before)) std::sort(begin, end, before);
+      if (!runs.empty() && runs.back().family > fam) families_in_order = false;
+      runs.push_back({fam, first, last});
       first = last;
     }
-    if (!families_in_order) std::sort(entries_.begin(), entries_.end(), before);
+    if (families_in_order) return;
+    std::stable_sort(runs.begin(), runs.end(),
+                     [](const Run& a, const Run& b) { return a.family < b.family; });
+    std::vector<Entry> sorted;
+    sorted.reserve(entries_.size());
+    std::size_t family_start = 0;
+    for (std::size_t k = 0; k < runs.size(); ++k) {
+      if (k == 0 || runs[k].family != runs[k - 1].family) family_start = sorted.size();
+      const std::size_t middle = sorted.size();
+      sorted.insert(sorted.end(),
+                    entries_.begin() + static_cast<std::ptrdiff_t>(runs[k].first),
+                    entries_.begin() + static_cast<std::ptrdiff_t>(runs[k].last));
+      if (middle != family_start)
+        std::inplace_merge(sorted.begin() + static_cast<std::ptrdiff_t>(family_start),
+                           sorted.begin() + static_cast<std::ptrdiff_t>(middle),
+                           sorted.end(), before);
+    }
+    entries_.swap(sorted);
   }
 
   std::vector<Entry> entries_;
