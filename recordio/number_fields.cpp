@@ -30,6 +30,19 @@ class WorkArea {
 
 void append_asterisks(std::string& out, int w) { out.append(std::size_t(w), '*'); }
 
+// w blanks at the end of `out`, to be overwritten from the right. Usual
+// widths are copied from a row of blanks, which costs less than a fill.
+char* append_blank_field(std::string& out, int w) {
+  static constexpr char kBlanks[] = "                                ";  // 32
+  const std::size_t at = out.size();
+  if (w < int(sizeof kBlanks)) {
+    out.append(kBlanks, std::size_t(w));
+  } else {
+    out.append(std::size_t(w), ' ');
+  }
+  return out.data() + at + w;
+}
+
 // Right-justifies `text` in w characters, or w asterisks when it is longer.
 void place(std::string& out, std::string_view text, int w) {
   if (int(text.size()) > w) return append_asterisks(out, w);
@@ -80,7 +93,8 @@ int leading_zeros(u128 v) {
 // on the significand: q with 10^(d-1) <= q < 10^d and the decimal exponent x
 // of its first digit. False when the scaled value would not fit 128 bits
 // (the far ends of the range); the caller then takes the general road.
-bool round_to_digits(float magnitude, int d, std::uint64_t& q, int& x) {
+[[gnu::always_inline]] inline bool round_to_digits(float magnitude, int d,
+                                                std::uint64_t& q, int& x) {
   std::uint32_t bits;
   std::memcpy(&bits, &magnitude, sizeof bits);
   const std::uint32_t biased = bits >> 23;
@@ -171,9 +185,7 @@ void append_integer_field(std::string& out, std::int32_t value, int w, int m) {
   // The field goes in as blanks and its characters are set from the right,
   // in place: bytes stored one by one and then copied as a block would make
   // the copy wait for them.
-  const std::size_t at = out.size();
-  out.append(std::size_t(w), ' ');
-  char* p = out.data() + at + w;
+  char* p = append_blank_field(out, w);
   for (int k = 0; k < digits; ++k, magnitude /= 10) *--p = char('0' + magnitude % 10);
   for (int k = digits; k < shown; ++k) *--p = '0';
   if (negative) *--p = '-';
@@ -240,9 +252,7 @@ bool append_exponent_field_short(std::string& out, float value, int w, int d) {
     if (!round_to_digits(magnitude, d, q, x)) return false;
     ++x;  // 0.D1D2... rather than D1.D2...
   }
-  const std::size_t at = out.size();
-  out.append(std::size_t(w), ' ');
-  char* p = out.data() + at + w;
+  char* p = append_blank_field(out, w);
   const int abs_x = x < 0 ? -x : x;  // at most 39 for a 4-byte real
   *--p = char('0' + abs_x % 10);
   *--p = char('0' + abs_x / 10);
