@@ -20,9 +20,26 @@ void read_header(RunState& state, recordio::Unit& file) {
   read.end();
 }
 
+// A record on a line of its own in plain numbers is taken straight from the
+// buffer, as the read below would take it.
+bool read_plain_record(recordio::Unit& file, PedigreeRecord& row) {
+  std::int32_t values[5];
+  float trait;
+  if (!file.input || !recordio::read_plain_record(*file.input, values, 5, trait))
+    return false;
+  row.fam = values[0];
+  row.id = values[1];
+  row.fa = values[2];
+  row.mo = values[3];
+  row.sex = values[4];
+  row.trait = trait;
+  return true;
+}
+
 // One record: five integers and the trait. False at the end of the file,
 // where a record cut short is dropped.
 bool read_record(recordio::Unit& file, PedigreeRecord& row) {
+  if (read_plain_record(file, row)) return true;
   recordio::UnitRead read(file);
   recordio::ListRead& values = read.values();
   values.integer(row.fam);

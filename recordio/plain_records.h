@@ -1,10 +1,12 @@
 #pragma once
-// Passing over records that are only to be counted. Records past the table's
-// capacity are read to find the end of the file and any bad value; a line
-// whose values are plain numbers between blanks can hold neither, so it
-// needs no statement of its own.
+// Records in their plainest form: numbers between blanks, one record a line,
+// as nearly every pedigree file is written. Such a line can hold no bad value
+// and no end of file, so it needs none of the statement machinery: records
+// past the table's capacity are only counted, the others read directly.
+// Every other line is left to the free-format reader.
 
 #include <cstddef>
+#include <cstdint>
 
 #include "recordio/input_source.h"
 
@@ -19,5 +21,13 @@ namespace recordio {
 // whole and without error. Stops before the first other line (and at the end
 // of the chunk) and returns how many lines it passed over.
 std::size_t skip_plain_records(InputSource& source, int integers);
+
+// When the line at the current position (the start of a line) is a plain
+// record as above whose real has at most 19 digits, stores its values as a
+// free-format read of `integers` integers and one real would (the real
+// correctly rounded, -0 as negative zero), passes over the line and returns
+// true. Otherwise reads nothing and returns false.
+bool read_plain_record(InputSource& source, std::int32_t* values, int integers,
+                       float& real);
 
 }  // namespace recordio
