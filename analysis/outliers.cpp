@@ -1,67 +1,47 @@
 #include "analysis/outliers.h"
 
+#include <algorithm>
 #include <cmath>
+#include <compare>
 #include <cstddef>
-#include <unordered_map>
-#include <unordered_set>
+#include <utility>
 #include <vector>
 
 namespace analysis {
 
 namespace {
 
+// Everything here is sorted rather than hashed: a file can choose its
+// identifiers, and no choice of them may make the naming slow.
+
 struct SibshipKey {
   std::int32_t fam, fa, mo;
-  bool operator==(const SibshipKey&) const = default;
-};
-
-struct SibshipKeyHash {
-  std::size_t operator()(const SibshipKey& k) const {
-    std::uint64_t h = static_cast<std::uint32_t>(k.fam);
-    h = h * 0x9E3779B97F4A7C15ull ^ static_cast<std::uint32_t>(k.fa);
-    h = h * 0x9E3779B97F4A7C15ull ^ static_cast<std::uint32_t>(k.mo);
-    return static_cast<std::size_t>(h ^ (h >> 29));
-  }
+  auto operator<=>(const SibshipKey&) const = default;
 };
 
 SibshipKey sibship_of(const SibPair& p) { return {p.fam, p.fa, p.mo}; }
 
-// Rows of the whole pair table per full-sib family; separate blocks of one
-// family count together.
-using SibshipCounts =
-    std::unordered_map<SibshipKey, std::int32_t, SibshipKeyHash>;
-
-SibshipCounts count_sibship_pairs(const SibPair* pairs,
-                                  std::int32_t pair_count) {
-  SibshipCounts counts;
-  for (std::int32_t k = 0; k < pair_count; ++k) ++counts[sibship_of(pairs[k])];
+// For every row of the pair table, how many rows its full-sib family
+// (fam, fa, mo) has in the whole table; separate blocks of one family count
+// together.
+std::vector<std::int32_t> sibship_pair_counts(const SibPair* pairs,
+                                              std::int32_t pair_count) {
+  std::vector<std::int32_t> order(static_cast<std::size_t>(pair_count));
+  for (std::int32_t k = 0; k < pair_count; ++k) order[k] = k;
+  std::sort(order.begin(), order.end(), [&](std::int32_t a, std::int32_t b) {
+    return sibship_of(pairs[a]) < sibship_of(pairs[b]);
+  });
+  std::vector<std::int32_t> counts(static_cast<std::size_t>(pair_count));
+  for (std::size_t first = 0; first < order.size();) {
+    std::size_t last = first;
+    const SibshipKey key = sibship_of(pairs[order[first]]);
+    while (last < order.size() && sibship_of(pairs[order[last]]) == key) ++last;
+    for (std::size_t k = first; k < last; ++k)
+      counts[order[k]] = static_cast<std::int32_t>(last - first);
+    first = last;
+  }
   return counts;
 }
-
-std::uint64_t person_key(std::int32_t fam, std::int32_t id) {
-  return (std::uint64_t{static_cast<std::uint32_t>(fam)} << 32) |
-         static_cast<std::uint32_t>(id);
-}
-
-class OutlierList {
- public:
-  OutlierList(OutlierEntry* entries, std::int32_t capacity)
-      : entries_(entries), capacity_(capacity) {}
-
-  void add(std::int32_t fam, std::int32_t id) {
-    if (length_ >= capacity_ || !named_.insert(person_key(fam, id)).second)
-      return;
-    entries_[length_++] = {fam, id};
-  }
-
-  std::int32_t length() const { return length_; }
-
- private:
-  OutlierEntry* entries_;
-  std::int32_t capacity_;
-  std::int32_t length_ = 0;
-  std::unordered_set<std::uint64_t> named_;
-};
 
 // Differences from the mean at extended precision; a NaN compares false, so
 // a tie or a NaN keeps member 1.
@@ -71,25 +51,45 @@ bool second_lies_farther(const SibPair& p, float Mean) {
          std::fabs(static_cast<long double>(p.tr_1) - mean);
 }
 
+// Keeps the first naming of each (fam, id), in naming order, up to capacity.
+std::int32_t list_once(const std::vector<OutlierEntry>& named,
+                       OutlierEntry* outliers, std::int32_t capacity) {
+  std::vector<std::int32_t> order(named.size());
+  for (std::size_t k = 0; k < named.size(); ++k) order[k] = static_cast<std::int32_t>(k);
+  const auto person = [&](std::int32_t k) {
+    return std::pair(named[k].fam, named[k].id);
+  };
+  std::stable_sort(order.begin(), order.end(), [&](std::int32_t a, std::int32_t b) {
+    return person(a) < person(b);
+  });
+  std::vector<bool> first(named.size(), false);
+  for (std::size_t k = 0; k < order.size(); ++k)
+    first[order[k]] = k == 0 || person(order[k]) != person(order[k - 1]);
+  std::int32_t length = 0;
+  for (std::size_t k = 0; k < named.size() && length < capacity; ++k)
+    if (first[k]) outliers[length++] = named[k];
+  return length;
+}
+
 }  // namespace
 
 std::int32_t name_outliers(const SibPair* pairs, std::int32_t pair_count,
                            long double threshold, float Mean,
                            OutlierEntry* outliers, std::int32_t capacity) {
-  const auto counts = count_sibship_pairs(pairs, pair_count);
-  OutlierList list(outliers, capacity);
+  const std::vector<std::int32_t> counts = sibship_pair_counts(pairs, pair_count);
+  std::vector<OutlierEntry> named;
   for (std::int32_t k = 0; k < pair_count; ++k) {
     const SibPair& p = pairs[k];
     // D2 widens exactly; NaN on either side is never flagged.
     if (!(static_cast<long double>(p.D2) > threshold)) continue;
-    if (counts.at(sibship_of(p)) == 1) {
-      list.add(p.fam, p.id_1);
-      list.add(p.fam, p.id_2);
+    if (counts[k] == 1) {
+      named.push_back({p.fam, p.id_1});
+      named.push_back({p.fam, p.id_2});
     } else {
-      list.add(p.fam, second_lies_farther(p, Mean) ? p.id_2 : p.id_1);
+      named.push_back({p.fam, second_lies_farther(p, Mean) ? p.id_2 : p.id_1});
     }
   }
-  return list.length();
+  return list_once(named, outliers, capacity);
 }
 
 }  // namespace analysis

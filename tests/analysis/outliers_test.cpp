@@ -1,7 +1,9 @@
 #include "analysis/outliers.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
+#include <random>
 #include <utility>
 #include <vector>
 
@@ -89,6 +91,57 @@ TEST(Outliers, ManyPairsOfOneSibshipAreCountedOnce) {
   for (int k = 0; k < 30000; ++k)
     pairs.push_back(k % 2 ? pair_of(1, 4, 9, 0, 10) : pair_of(1, 8, 4, 20, 0));
   EXPECT_EQ(name(pairs, 50, 0), (Named{{1, 8}, {1, 9}}));
+}
+
+// The rule as it reads, pair by pair, with linear scans.
+Named name_literally(const std::vector<SibPair>& pairs, long double threshold,
+                     float Mean, std::size_t capacity) {
+  Named out;
+  const auto add = [&](std::int32_t fam, std::int32_t id) {
+    if (out.size() < capacity &&
+        std::find(out.begin(), out.end(), std::pair(fam, id)) == out.end())
+      out.emplace_back(fam, id);
+  };
+  for (const SibPair& p : pairs) {
+    if (!(static_cast<long double>(p.D2) > threshold)) continue;
+    const auto rows = std::count_if(pairs.begin(), pairs.end(), [&](const SibPair& q) {
+      return q.fam == p.fam && q.fa == p.fa && q.mo == p.mo;
+    });
+    if (rows == 1) {
+      add(p.fam, p.id_1);
+      add(p.fam, p.id_2);
+    } else {
+      const long double mean = Mean;
+      const bool second = std::fabs(static_cast<long double>(p.tr_2) - mean) >
+                          std::fabs(static_cast<long double>(p.tr_1) - mean);
+      add(p.fam, second ? p.id_2 : p.id_1);
+    }
+  }
+  return out;
+}
+
+TEST(Outliers, MatchesTheLiteralRuleOnRandomPairTables) {
+  std::mt19937 rng(7);
+  const auto pick = [&](int lo, int hi) {
+    return std::uniform_int_distribution<int>(lo, hi)(rng);
+  };
+  for (int round = 0; round < 300; ++round) {
+    std::vector<SibPair> pairs;
+    const int count = pick(0, 60);
+    for (int k = 0; k < count; ++k) {
+      // Few families, parents and people, so that sibships and names repeat.
+      pairs.push_back(pair_of(pick(1, 3), pick(1, 6), pick(1, 6),
+                              float(pick(-5, 5)), float(pick(-5, 5)), pick(5, 7)));
+      pairs.back().fa = pick(4, 5);
+    }
+    const std::size_t capacity = static_cast<std::size_t>(pick(0, 12));
+    std::vector<OutlierEntry> list(capacity + 1);
+    const std::int32_t length = name_outliers(
+        pairs.data(), count, 9.5L, 0.25f, list.data(), static_cast<std::int32_t>(capacity));
+    Named got;
+    for (std::int32_t k = 0; k < length; ++k) got.emplace_back(list[k].fam, list[k].id);
+    EXPECT_EQ(got, name_literally(pairs, 9.5L, 0.25f, capacity)) << "round " << round;
+  }
 }
 
 }  // namespace
