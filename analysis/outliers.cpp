@@ -23,21 +23,33 @@ SibshipKey sibship_of(const SibPair& p) { return {p.fam, p.fa, p.mo}; }
 
 // For every row of the pair table, how many rows its full-sib family
 // (fam, fa, mo) has in the whole table; separate blocks of one family count
-// together.
+// together. The pairs of one first member stand together and share their
+// family, so runs of rows are sorted rather than single rows.
 std::vector<std::int32_t> sibship_pair_counts(const SibPair* pairs,
                                               std::int32_t pair_count) {
-  std::vector<std::int32_t> order(static_cast<std::size_t>(pair_count));
-  for (std::int32_t k = 0; k < pair_count; ++k) order[k] = k;
-  std::sort(order.begin(), order.end(), [&](std::int32_t a, std::int32_t b) {
-    return sibship_of(pairs[a]) < sibship_of(pairs[b]);
-  });
+  struct Run {
+    SibshipKey key;
+    std::int32_t first, last;  // rows [first, last)
+  };
+  std::vector<Run> runs;
+  for (std::int32_t k = 0; k < pair_count;) {
+    std::int32_t last = k + 1;
+    while (last < pair_count && pairs[last].id_1 == pairs[k].id_1 &&
+           sibship_of(pairs[last]) == sibship_of(pairs[k]))
+      ++last;
+    runs.push_back({sibship_of(pairs[k]), k, last});
+    k = last;
+  }
+  std::sort(runs.begin(), runs.end(),
+            [](const Run& a, const Run& b) { return a.key < b.key; });
   std::vector<std::int32_t> counts(static_cast<std::size_t>(pair_count));
-  for (std::size_t first = 0; first < order.size();) {
+  for (std::size_t first = 0; first < runs.size();) {
     std::size_t last = first;
-    const SibshipKey key = sibship_of(pairs[order[first]]);
-    while (last < order.size() && sibship_of(pairs[order[last]]) == key) ++last;
-    for (std::size_t k = first; k < last; ++k)
-      counts[order[k]] = static_cast<std::int32_t>(last - first);
+    std::int32_t rows = 0;
+    for (; last < runs.size() && runs[last].key == runs[first].key; ++last)
+      rows += runs[last].last - runs[last].first;
+    for (std::size_t r = first; r < last; ++r)
+      std::fill(counts.begin() + runs[r].first, counts.begin() + runs[r].last, rows);
     first = last;
   }
   return counts;
