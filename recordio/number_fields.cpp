@@ -30,13 +30,30 @@ class WorkArea {
 
 void append_asterisks(std::string& out, int w) { out.append(std::size_t(w), '*'); }
 
-// w blanks at the end of `out`, to be overwritten from the right. Usual
-// widths are copied from a row of blanks, which costs less than a fill.
-char* append_blank_field(std::string& out, int w) {
-  static constexpr char kBlanks[] = "                                ";  // 32
+// Appends the first n (at most N) characters of a buffer of N. The copy
+// itself has a size known when compiling, which is far cheaper for a field
+// of a dozen characters than a copy of n characters; the surplus is then
+// cut off again.
+template <std::size_t N>
+void append_prefix(std::string& out, const char (&text)[N], std::size_t n) {
   const std::size_t at = out.size();
-  if (w < int(sizeof kBlanks)) {
-    out.append(kBlanks, std::size_t(w));
+  out.append(text, N);
+  out.resize(at + n);
+}
+
+struct Blanks {
+  char text[32];
+  constexpr Blanks() : text() {
+    for (char& c : text) c = ' ';
+  }
+};
+constexpr Blanks kBlanks;
+
+// w blanks at the end of `out`, to be overwritten from the right.
+char* append_blank_field(std::string& out, int w) {
+  const std::size_t at = out.size();
+  if (w <= int(sizeof kBlanks.text)) {
+    append_prefix(out, kBlanks.text, std::size_t(w));
   } else {
     out.append(std::size_t(w), ' ');
   }
@@ -241,11 +258,33 @@ namespace {
 // the right like an integer field: the same text as the general road below
 // takes. False (nothing written) when the general road is needed: d outside
 // 1..9, a field too narrow for the number, the far ends of the range.
+// The columns of a report repeat their values (traits are measured to a
+// fixed resolution), so recent fields are kept by value: a cache, which a
+// miss only costs the conversion.
+struct FieldMemo {
+  std::uint32_t bits = 0;
+  int w = -1;
+  int d = -1;
+  char text[16];
+};
+constexpr int kMemoWidth = 16;
+
+FieldMemo& memo_slot(std::uint32_t bits) {
+  static FieldMemo memo[512];
+  return memo[(bits * 0x9E3779B1u) >> 23];
+}
+
 bool append_exponent_field_short(std::string& out, float value, int w, int d) {
   const bool negative = std::signbit(value);
   const float magnitude = std::fabs(value);
   const int length = (negative ? 1 : 0) + 2 + d + 4;  // [-]0.DDDDE+XX
   if (d < 1 || d > 9 || length > w + 1) return false;
+  const auto bits = std::bit_cast<std::uint32_t>(value);
+  FieldMemo* memo = w <= kMemoWidth ? &memo_slot(bits) : nullptr;
+  if (memo != nullptr && memo->bits == bits && memo->w == w && memo->d == d) {
+    append_prefix(out, memo->text, std::size_t(w));
+    return true;
+  }
   std::uint64_t q = 0;
   int x = 0;
   if (magnitude != 0) {
@@ -262,6 +301,12 @@ bool append_exponent_field_short(std::string& out, float value, int w, int d) {
   *--p = '.';
   if (length <= w) *--p = '0';  // the 0 before the point goes when w is one short
   if (negative) *--p = '-';
+  if (memo != nullptr) {
+    std::memcpy(memo->text, out.data() + out.size() - std::size_t(w), std::size_t(w));
+    memo->bits = bits;
+    memo->w = w;
+    memo->d = d;
+  }
   return true;
 }
 
