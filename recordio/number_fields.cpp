@@ -74,13 +74,34 @@ void place_special(std::string& out, float value, int w) {
   place(out, w == 3 ? "Inf" : "+Inf", w);
 }
 
+// Comparisons, which run side by side, rather than a chain of divisions.
 int decimal_digits(std::uint32_t v) {
   int n = 1;
-  while (v >= 10) {
-    v /= 10;
-    ++n;
+  for (std::uint32_t power = 10; power <= 100000000; power *= 10) n += v >= power ? 1 : 0;
+  return n + (v >= 1000000000 ? 1 : 0);
+}
+
+// "00" to "99", so that digits are set two at a time.
+struct DigitPairs {
+  char text[200];
+  constexpr DigitPairs() : text() {
+    for (int k = 0; k < 100; ++k) {
+      text[2 * k] = char('0' + k / 10);
+      text[2 * k + 1] = char('0' + k % 10);
+    }
   }
-  return n;
+};
+constexpr DigitPairs kDigitPairs;
+
+// Writes the `count` decimal digits of v so that they end just before p;
+// returns where they start.
+char* put_digits(char* p, std::uint32_t v, int count) {
+  for (; count >= 2; count -= 2, v /= 100) {
+    p -= 2;
+    std::memcpy(p, kDigitPairs.text + 2 * (v % 100), 2);
+  }
+  if (count == 1) *--p = char('0' + v % 10);
+  return p;
 }
 
 constexpr double kExactPowersOfTen[] = {
@@ -203,7 +224,7 @@ void append_integer_field(std::string& out, std::int32_t value, int w, int m) {
   // in place: bytes stored one by one and then copied as a block would make
   // the copy wait for them.
   char* p = append_blank_field(out, w);
-  for (int k = 0; k < digits; ++k, magnitude /= 10) *--p = char('0' + magnitude % 10);
+  p = put_digits(p, magnitude, digits);
   for (int k = digits; k < shown; ++k) *--p = '0';
   if (negative) *--p = '-';
 }
@@ -297,7 +318,7 @@ bool append_exponent_field_short(std::string& out, float value, int w, int d) {
   *--p = char('0' + abs_x / 10);
   *--p = x < 0 ? '-' : '+';
   *--p = 'E';
-  for (int i = 0; i < d; ++i, q /= 10) *--p = char('0' + q % 10);
+  p = put_digits(p, std::uint32_t(q), d);  // q < 10^9
   *--p = '.';
   if (length <= w) *--p = '0';  // the 0 before the point goes when w is one short
   if (negative) *--p = '-';
