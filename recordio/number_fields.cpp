@@ -299,8 +299,9 @@ FieldMemo& memo_slot(std::uint32_t bits) {
 bool append_exponent_field_short(std::string& out, float value, int w, int d) {
   const bool negative = std::signbit(value);
   const float magnitude = std::fabs(value);
+  if (d < 1 || d > 9) return false;
   const int length = (negative ? 1 : 0) + 2 + d + 4;  // [-]0.DDDDE+XX
-  if (d < 1 || d > 9 || length > w + 1) return false;
+  if (std::int64_t{length} > std::int64_t{w} + 1) return false;
   const auto bits = std::bit_cast<std::uint32_t>(value);
   FieldMemo* memo = w <= kMemoWidth ? &memo_slot(bits) : nullptr;
   if (memo != nullptr && memo->bits == bits && memo->w == w && memo->d == d) {
