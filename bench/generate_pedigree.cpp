@@ -14,6 +14,8 @@
 //                the outlier threshold
 //   stream       2,000,000 records of a family study, far past the record
 //                capacity
+//   study=N      a family study of N records and at most N pairs, for a build
+//                whose capacities were raised
 //   exotic       the study of the same seed written with every number
 //                syntax the reader accepts: exponents with E, D or a bare
 //                sign, leading zeros and signs, tabs, commas, CRLF line
@@ -358,7 +360,7 @@ void print_stats(const std::vector<Person>& people) {
 int usage() {
   std::fprintf(stderr,
                "usage: generate_pedigree "
-               "study|one-family|one-sibship|flagged|stream|exotic [SEED] [--stats]\n");
+               "study|study=N|one-family|one-sibship|flagged|stream|exotic [SEED] [--stats]\n");
   return 2;
 }
 
@@ -375,7 +377,12 @@ int main(int argc, char** argv) {
   }
 
   // Each kind draws its own stream; the exotic file spells the study's people.
-  const std::string_view family_of_kind = kind == "exotic" ? "study" : kind;
+  // study=N: a family study of N records (and at most N pairs), for builds
+  // with raised capacities.
+  const std::int64_t sized_records =
+      kind.rfind("study=", 0) == 0 ? std::strtoll(kind.c_str() + 6, nullptr, 10) : 0;
+  const std::string_view family_of_kind =
+      kind == "exotic" || sized_records > 0 ? "study" : kind;
   for (char c : family_of_kind) seed = seed * 131 + static_cast<unsigned char>(c);
   Random random(seed);
   Output out;
@@ -404,6 +411,8 @@ int main(int argc, char** argv) {
       build_flagged(random, plain);
     else if (kind == "stream")
       build_study(random, {2000000, INT64_MAX, false, 0.03}, plain);
+    else if (kind.rfind("study=", 0) == 0 && sized_records > 0)
+      build_study(random, {sized_records, sized_records, false, 0.03}, plain);
     else
       return usage();
   }
