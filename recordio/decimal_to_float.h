@@ -15,4 +15,8 @@ namespace recordio {
 float decimal_to_float(bool negative, std::string_view digits,
                        std::int64_t exponent10);
 
+// The same for a mantissa held as a 64-bit integer (at most 19 digits).
+float decimal_to_float(bool negative, std::uint64_t mantissa,
+                       std::int64_t exponent10);
+
 }  // namespace recordio

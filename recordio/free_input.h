@@ -41,9 +41,73 @@ class ListRead {
 
   // (private members are the implementation's)
  private:
+  enum class Kind : unsigned char { null, integer, real, character };
+  enum class Step { read_value, take_repeated, done };
+
+  static constexpr int kNothing = -1;  // no character is put back
+
+  // The put-back character or mark first, then the source's next one.
+  int get() {
+    if (put_back_ == kNothing) return source_.next();
+    int c = put_back_;
+    put_back_ = kNothing;
+    return c;
+  }
+  void put_back(int c) { put_back_ = c; }
+
+  const unsigned char* plain_value_start();
+  void took_plain_value(const unsigned char* terminator);
+  bool try_plain_integer(std::int32_t& dest);
+  bool try_plain_real(float& dest);
+
+  Step start_item();
+  int skip_white_space();
+  int scan_digits(std::uint64_t& magnitude, std::uint64_t limit,
+                  std::string* text);
+  bool take_repeat_count(std::uint64_t count);
+  bool null_after_repeat_count(int c);
+
+  void read_integer(std::int32_t& dest);
+  void read_real(float& dest);
+  enum class Number { value, repeat_count, failed };
+  Number read_number(bool negative, int c, bool count_allowed, float& value,
+                     std::uint64_t& count);
+  bool read_infinity(bool negative, float& value);
+  bool read_not_a_number(bool negative, float& value);
+  void read_character(char* dest, std::size_t length);
+  void read_quoted(int quote);
+  void read_unquoted(int c);
+
+  void keep_null();
+  void keep(std::int32_t value, std::int32_t& dest);
+  void keep(float value, float& dest);
+  void copy_text(char* dest, std::size_t length) const;
+  void keep_text(char* dest, std::size_t length);
+  bool repeated_value_fits(Kind kind);
+
+  void meet_end_of_file() { status_ = ReadStatus::end_of_file; }
+  void fail(const char* format);
+  void fail_at(int c, const char* format) {
+    put_back(c);
+    fail(format);
+  }
+
   InputSource& source_;
   ReadStatus status_ = ReadStatus::ok;
   std::string message_;
+
+  int put_back_ = kNothing;
+  int item_ = 0;  // items begun in this statement
+  bool first_item_ = true;
+  bool slash_seen_ = false;
+  // Items, the current one included, that take the value just read.
+  std::int32_t repeat_ = 0;
+
+  // The value most recently read, which repeated items take.
+  Kind value_kind_ = Kind::null;
+  std::int32_t integer_value_ = 0;
+  float real_value_ = 0.0f;
+  std::string text_;  // character value; also the mantissa digits of a real
 };
 
 }  // namespace recordio

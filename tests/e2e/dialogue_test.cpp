@@ -43,7 +43,9 @@ TEST_P(Dialogue, ConsoleStatusAndReport) {
   EXPECT_EQ(r.status, c.status);
   ASSERT_TRUE(r.report.has_value());
   EXPECT_EQ(r.report->substr(0, c.report_starts_with.size()), c.report_starts_with);
-  if (c.report_starts_with == kNotice) EXPECT_EQ(*r.report, kNotice);
+  if (c.report_starts_with == kNotice) {
+    EXPECT_EQ(*r.report, kNotice);
+  }
 }
 
 const Case kCases[] = {
