@@ -176,6 +176,8 @@ void close_unit(int number, std::source_location where) {
   if (!was_active) begin_statement(*it->second, where);
   write_out(*it->second);
   if (it->second->fd > STDERR_FILENO) ::close(it->second->fd);
+  // The statement outlives the unit it closes.
+  if (current.unit == it->second.get()) current.unit = nullptr;
   table.erase(it);
   if (!was_active) end_statement();
 }
