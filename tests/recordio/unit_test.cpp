@@ -47,4 +47,20 @@ TEST_F(UnitFile, RecordsReachTheDiskAtCloseAndReplaceEmptiesTheFile) {
   }
 }
 
+// A standard stream closed before the run must stay closed: a file that took
+// its number would receive the console's lines (or be read as the console).
+TEST_F(UnitFile, FileUnitsNeverTakeTheNumberOfAClosedStandardStream) {
+  for (int standard : {STDIN_FILENO, STDOUT_FILENO, STDERR_FILENO}) {
+    const int saved = ::dup(standard);
+    ASSERT_GE(saved, 0);
+    ::close(standard);
+    recordio::open_unit(kFileUnit, path_, recordio::OpenStatus::replace);
+    const int fd = recordio::unit(kFileUnit).fd;
+    recordio::close_unit(kFileUnit);
+    ::dup2(saved, standard);
+    ::close(saved);
+    EXPECT_GT(fd, STDERR_FILENO) << "with descriptor " << standard << " closed";
+  }
+}
+
 }  // namespace
