@@ -11,7 +11,8 @@ here="$(cd "$(dirname "$0")" && pwd)"
 harnesses=("$@")
 [ ${#harnesses[@]} -gt 0 ] || harnesses=(free_input_fuzz edited_output_fuzz number_fields_fuzz run_fuzz)
 
-status=0
+passed=0
+failed=0
 for h in "${harnesses[@]}"; do
   work="$build/fuzz-work/$h"
   mkdir -p "$work/corpus" "$work/artifacts"
@@ -22,8 +23,11 @@ for h in "${harnesses[@]}"; do
        >"$work/log" 2>&1; then
     echo "!! $h found a failure; see $work/log and $work/artifacts/"
     tail -n 40 "$work/log"
-    status=1
+    failed=$((failed + 1))
+  else
+    passed=$((passed + 1))
   fi
   grep -E 'DONE|stat::number_of_executed_units|stat::peak_rss_mb' "$work/log" || true
 done
-exit $status
+echo "fuzz: $passed passed, $failed failed"
+[ "$failed" -eq 0 ]

@@ -24,12 +24,11 @@
 
 #include "analysis/run.h"
 
-extern "C" {
-// The coverage counters of the whole executable, laid out by the linker.
-extern std::uint8_t __start___sancov_cntrs[] __attribute__((weak));
-extern std::uint8_t __stop___sancov_cntrs[] __attribute__((weak));
-[[noreturn]] void __real_exit(int status);
-}
+extern "C" [[noreturn]] void __real_exit(int status);
+
+// fuzz/coverage_counters.cpp
+std::uint8_t* coverage_counters_begin();
+std::uint8_t* coverage_counters_end();
 
 namespace {
 
@@ -46,7 +45,7 @@ std::uint8_t* counters_copy = nullptr;
 bool in_child = false;
 
 std::size_t counters_size() {
-  return std::size_t(__stop___sancov_cntrs - __start___sancov_cntrs);
+  return std::size_t(coverage_counters_end() - coverage_counters_begin());
 }
 
 void write_file(const std::filesystem::path& path, const std::string& bytes) {
@@ -95,7 +94,7 @@ void show_child_messages() {
 extern "C" void __wrap_exit(int status) {
   if (in_child) {
     if (counters_size() > 0)
-      std::memcpy(counters_copy, __start___sancov_cntrs, counters_size());
+      std::memcpy(counters_copy, coverage_counters_begin(), counters_size());
     outcome->ended_through_exit = 1;
     outcome->status = status;
     ::_exit(status);
@@ -148,7 +147,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::abort();
   }
   if (counters_size() > 0)
-    std::memcpy(__start___sancov_cntrs, counters_copy, counters_size());
+    std::memcpy(coverage_counters_begin(), counters_copy, counters_size());
 
   // The program never changes its input file.
   std::string after;
