@@ -13,7 +13,7 @@ constexpr int kStackArea = 5000;
 
 class WorkArea {
  public:
-  explicit WorkArea(int size) {
+  explicit WorkArea(std::int64_t size) {
     if (size > kStackArea) {
       heap_.resize(std::size_t(size));
       data_ = heap_.data();
@@ -31,7 +31,7 @@ void append_asterisks(std::string& out, int w) { out.append(std::size_t(w), '*')
 
 // Right-justifies `text` in w characters, or w asterisks when it is longer.
 void place(std::string& out, std::string_view text, int w) {
-  if (int(text.size()) > w) return append_asterisks(out, w);
+  if (text.size() > std::size_t(w)) return append_asterisks(out, w);
   out.append(std::size_t(w) - text.size(), ' ');
   out += text;
 }
@@ -67,7 +67,7 @@ void append_integer_field(std::string& out, std::int32_t value, int w, int m) {
   // With m = 0 a zero has no digits at all.
   const int digits = (magnitude == 0 && m == 0) ? 0 : decimal_digits(magnitude);
   const int shown = m > digits ? m : digits;
-  const int length = shown + (negative ? 1 : 0);
+  const std::int64_t length = std::int64_t{shown} + (negative ? 1 : 0);
   if (length > w) return append_asterisks(out, w);
   out.append(std::size_t(w - length), ' ');
   if (negative) out += '-';
@@ -89,33 +89,34 @@ void append_fixed_field(std::string& out, float value, int w, int d) {
 
   // No text longer than w+2 can be placed: with more than w-d+1 integer
   // digits the field is asterisks, whatever the rounding.
-  const int integer_room = w - d + 1;
+  const std::int64_t integer_room = std::int64_t{w} - d + 1;
   if (integer_room < 1 ||
       (integer_room <= 22 && magnitude >= kExactPowersOfTen[integer_room]))
     return append_asterisks(out, w);
 
-  const int capacity = w + 2;  // sign and digits; longer means asterisks
+  const std::int64_t capacity = std::int64_t{w} + 2;  // longer: asterisks
   WorkArea area(capacity);
   char* text = area.data();
   if (negative) text[0] = '-';
   // Widening to double is exact, and to_chars rounds the exact binary value
   // once, ties to even.
-  const int room = capacity - sign - (d == 0 ? 1 : 0);
+  const std::int64_t room = capacity - sign - (d == 0 ? 1 : 0);
   const auto [end, ec] = std::to_chars(text + sign, text + sign + room,
                                        double(magnitude),
                                        std::chars_format::fixed, d);
   if (ec != std::errc()) return append_asterisks(out, w);
-  int length = int(end - text);
+  std::int64_t length = end - text;
   if (d == 0) {
     // A magnitude of exactly one half rounds up to 1 here, not to even 0.
     if (magnitude == 0.5f) text[sign] = '1';
     text[length++] = '.';
   }
   const bool leading_zero = text[sign] == '0';
-  if (length == w + 2 && negative && leading_zero &&
-      std::strspn(text + 3, "0") == std::size_t(length - 3))
+  const std::string_view fraction(text + sign + 2, std::size_t(length - sign - 2));
+  if (length == std::int64_t{w} + 2 && negative && leading_zero &&
+      fraction.find_first_not_of('0') == std::string_view::npos)
     return place(out, std::string_view(text + 2, std::size_t(w)), w);  // .000
-  if (length == w + 1 && leading_zero) {
+  if (length == std::int64_t{w} + 1 && leading_zero) {
     out.append(text, std::size_t(sign));  // the sign stays, the 0 goes
     out.append(text + sign + 1, std::size_t(length - sign - 1));
     return;
@@ -134,9 +135,9 @@ void append_exponent_field(std::string& out, float value, int w, int d, int e) {
   // Every 4-byte exponent has at most two digits, so the exponent part is
   // E, a sign and two digits without e, or E, a sign and e digits with it.
   const bool e_given = e != kAbsent && e >= 0;
-  const int exponent_part = e_given ? 2 + e : 4;
-  const int length = sign + 2 + d + exponent_part;
-  if (length > w + 1) return append_asterisks(out, w);
+  const std::int64_t exponent_part = e_given ? 2 + std::int64_t{e} : 4;
+  const std::int64_t length = sign + 2 + std::int64_t{d} + exponent_part;
+  if (length > std::int64_t{w} + 1) return append_asterisks(out, w);
 
   WorkArea area(length + d + 24);  // the text, then to_chars' scratch
   char* text = area.data();
@@ -176,7 +177,7 @@ void append_exponent_field(std::string& out, float value, int w, int d, int e) {
   for (int i = 2; i < width; ++i) *p++ = '0';
   if (width >= 2) *p++ = char('0' + abs_x / 10);
   *p++ = char('0' + abs_x % 10);
-  if (length == w + 1) {  // the 0 before the point goes
+  if (length == std::int64_t{w} + 1) {  // the 0 before the point goes
     out.append(text, std::size_t(sign));
     out.append(text + sign + 1, std::size_t(length - sign - 1));
     return;

@@ -121,8 +121,8 @@ inline Binary decompose(std::uint32_t bits) {
   return {stored | 0x800000u, biased - 150, stored == 0};
 }
 
-// Rounds f × 2^e × 10^p to an integer, ties to even. Requires the result
-// to be below 2^100 (true for every use here).
+// Rounds f × 2^e × 10^p to an integer, ties to even. Requires f × 5^p
+// below 2^127 and the result below 2^100 (true for every use here).
 inline u128 round_scaled(const Binary& b, int p) {
   u128 quotient, remainder, divisor;  // value = (quotient + remainder/divisor)
   static const std::vector<u128> five = [] {
@@ -134,7 +134,7 @@ inline u128 round_scaled(const Binary& b, int p) {
     const u128 scaled = u128(b.f) * five[std::size_t(p)];  // < 2^128 here
     const int s = b.e + p;
     if (s >= 0) return scaled << s;
-    if (-s >= 127) return 0;  // far below one half
+    if (-s > bit_length(scaled)) return 0;  // below one half
     quotient = scaled >> -s;
     remainder = scaled & ((u128(1) << -s) - 1);
     divisor = u128(1) << -s;
@@ -157,7 +157,7 @@ inline u128 round_scaled(const Binary& b, int p) {
   return quotient;
 }
 
-// Floor of f × 2^e × 10^p compared with `bound`: the sign of value − bound.
+// The sign of f × 2^e × 10^p − bound.
 inline int compare_scaled(const Binary& b, int p, std::uint64_t bound) {
   return -compare(bound, -p, b.f, b.e);
 }

@@ -1,21 +1,12 @@
 // The console dialogue and the ways a run ends before the report is written.
 #include <gtest/gtest.h>
 
+#include "e2e/console_texts.h"
 #include "e2e/run_binary.h"
 
 namespace {
 
-const std::string kPrompt1 = "INPUT NAME of FILE WITH PEDIGREE DATA: ";
-const std::string kPrompt2 =
-    "INPUT CODE OF MISSING DATA (REAL OR INTEGER)\n"
-    "      OR \"NO\" FOR SAMPLE WITHOUT MISSING DATA: ";
-const std::string kNotice =
-    " ERROR: cannot open or read pedigree file\n"
-    " Press \"Ctrl O\" to see system information  \n";
-const std::string kNoTrace = "No call trace available.\n";
-const std::string kFinished =
-    "PAUSE PROGRAM IS FINISHED. SEE RESULTS IN FILE outlier.out  statement "
-    "executed.  Hit Return to continue\n";
+using namespace e2e;
 
 const std::string kHeaderOnly = "fam id fa mo sex trait\n";
 

@@ -4,20 +4,13 @@
 #include <fstream>
 #include <sstream>
 
+#include "e2e/console_texts.h"
 #include "e2e/run_binary.h"
 
 namespace {
 
-const std::string kPrompts =
-    "INPUT NAME of FILE WITH PEDIGREE DATA: "
-    "INPUT CODE OF MISSING DATA (REAL OR INTEGER)\n"
-    "      OR \"NO\" FOR SAMPLE WITHOUT MISSING DATA: ";
-const std::string kFinished =
-    "PAUSE PROGRAM IS FINISHED. SEE RESULTS IN FILE outlier.out  statement "
-    "executed.  Hit Return to continue\n";
-const std::string kNotice =
-    " ERROR: cannot open or read pedigree file\n"
-    " Press \"Ctrl O\" to see system information  \n";
+using namespace e2e;
+
 const std::string kHeader = " INPUT FILE: ped                 \n MISSING VALUE: -9.\n\n";
 const std::string kStatisticsHeading =
     "\n QUANTITATIVE TRAIT STATISTICS\n"
@@ -30,6 +23,10 @@ const std::string kNoOutliers =
     " ==================================================\n";
 const std::string kParametersHeading =
     "\n EXPECTED PARAMETERS OF SQUARED DIFFERENCE DISTRIBUTION:\n";
+const std::string kNotANumberParameters = kParametersHeading +
+                                          "E(D2)        =        NaN\n"
+                                          "SD(D2)       =        NaN\n"
+                                          "E(D2)+4SD(D2)=        NaN\n";
 
 e2e::RunResult run_on(const std::string& pedigree, const std::string& answers = "ped\n-9\n\n") {
   return e2e::run_pedscreen({answers, {{"ped", pedigree}}});
@@ -112,11 +109,7 @@ TEST(Report, NoPairsGiveNotANumberParameters) {
             kHeader + kNoOutliers + kStatisticsHeading +
                 "trait               2       4.0000         6.0000         5.0000         2.0000"
                 "            NaN\n" +
-                kParametersHeading +
-                "E(D2)        =        NaN\n"
-                "SD(D2)       =        NaN\n"
-                "E(D2)+4SD(D2)=        NaN\n" +
-                kPairHeading);
+                kNotANumberParameters + kPairHeading);
 }
 
 TEST(Report, HeaderOnlyFileGivesTheStatisticsOfNoValues) {
@@ -126,11 +119,7 @@ TEST(Report, HeaderOnlyFileGivesTheStatisticsOfNoValues) {
             kHeader + kNoOutliers + kStatisticsHeading +
                 "a-rather-long       0    9999.0000     -9999.0000            NaN            NaN"
                 "            NaN\n" +
-                kParametersHeading +
-                "E(D2)        =        NaN\n"
-                "SD(D2)       =        NaN\n"
-                "E(D2)+4SD(D2)=        NaN\n" +
-                kPairHeading);
+                kNotANumberParameters + kPairHeading);
 }
 
 TEST(Report, StructureErrorsOfEveryKindStopTheRun) {
