@@ -9,6 +9,7 @@
 #include <random>
 #include <unistd.h>
 
+#include "e2e/console_texts.h"
 #include "e2e/run_binary.h"
 
 #if defined(__SANITIZE_ADDRESS__)
@@ -21,18 +22,12 @@
 
 namespace {
 
-const std::string kPrompt1 = "INPUT NAME of FILE WITH PEDIGREE DATA: ";
-const std::string kPrompts =
-    kPrompt1 +
-    "INPUT CODE OF MISSING DATA (REAL OR INTEGER)\n"
-    "      OR \"NO\" FOR SAMPLE WITHOUT MISSING DATA: ";
-const std::string kNotice =
-    " ERROR: cannot open or read pedigree file\n"
-    " Press \"Ctrl O\" to see system information  \n";
-const std::string kNoTrace = "No call trace available.\n";
-const std::string kFinished =
-    "PAUSE PROGRAM IS FINISHED. SEE RESULTS IN FILE outlier.out  statement "
-    "executed.  Hit Return to continue\n";
+using e2e::kFinished;
+using e2e::kNoTrace;
+using e2e::kNotice;
+using e2e::kPrompt1;
+using e2e::kPrompts;
+
 const std::string kStopped =
     "PAUSE PROGRAM IS STOPED. SEE DETAILS IN FILE outlier.out statement "
     "executed.  Hit Return to continue\n";
