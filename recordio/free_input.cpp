@@ -34,6 +34,11 @@ constexpr std::uint64_t kCountLimit = kIntegerMax + 1;
 constexpr std::uint64_t kExponentLimit = 1000000000000000000;
 
 // NaN without a payload: the fraction bits of the default NaN.
+// A character value is cut to its item's length when stored; characters
+// past this many are never stored anywhere, so they are not kept either and a
+// value that runs on to the end of a huge file costs no memory. (A repeated
+// value may go to a longer item of the same statement, hence the margin.)
+constexpr std::size_t kKeptCharacters = 4096;
 constexpr std::uint32_t kDefaultNaNFraction = 0xEA46B;
 constexpr std::uint32_t kExponentBits = 0x7F800000;
 constexpr std::uint32_t kFractionBits = 0x007FFFFF;
@@ -554,6 +559,7 @@ void ListRead::read_character(char* dest, std::size_t length) {
     return keep_null();
   }
   text_.clear();
+  text_limit_ = std::max(length, kKeptCharacters);
   if (is_digit(c)) {
     std::uint64_t count = static_cast<unsigned>(c - '0');
     text_.push_back(static_cast<char>(c));
@@ -599,7 +605,7 @@ void ListRead::read_quoted(int quote) {
       put_back(c);
       return;
     }
-    text_.push_back(static_cast<char>(c));
+    keep_character(c);
   }
 }
 
@@ -607,7 +613,7 @@ void ListRead::read_quoted(int quote) {
 // inside are ordinary characters.
 void ListRead::read_unquoted(int c) {
   while (!ends_value(c)) {
-    text_.push_back(static_cast<char>(c));
+    keep_character(c);
     c = get();
   }
   put_back(c);

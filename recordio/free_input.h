@@ -77,6 +77,9 @@ class ListRead {
   void read_character(char* dest, std::size_t length);
   void read_quoted(int quote);
   void read_unquoted(int c);
+  void keep_character(int c) {
+    if (text_.size() < text_limit_) text_.push_back(static_cast<char>(c));
+  }
 
   void keep_null();
   void keep(std::int32_t value, std::int32_t& dest);
@@ -108,6 +111,7 @@ class ListRead {
   std::int32_t integer_value_ = 0;
   float real_value_ = 0.0f;
   std::string text_;  // character value; also the mantissa digits of a real
+  std::size_t text_limit_ = 0;  // characters of a character value kept
 };
 
 }  // namespace recordio

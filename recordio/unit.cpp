@@ -115,6 +115,18 @@ Action decide_action(const std::string& name) {
   return Action::read_write;
 }
 
+// A standard stream that was closed when the run began stays closed: a file
+// given its number would receive the console's lines, or be read as the
+// console, instead of the statement on it failing with the system's text.
+int above_standard_streams(int fd) {
+  if (fd < 0 || fd > STDERR_FILENO) return fd;
+  int moved = ::fcntl(fd, F_DUPFD_CLOEXEC, STDERR_FILENO + 1);
+  int saved = errno;
+  ::close(fd);
+  errno = saved;
+  return moved;
+}
+
 int open_flags(Action action) {
   switch (action) {
     case Action::read: return O_RDONLY;
@@ -157,7 +169,8 @@ void open_unit(int number, std::string_view name, OpenStatus status,
   Action action = decide_action(file);
   int flags = open_flags(action) | O_CLOEXEC;
   if (status == OpenStatus::replace) flags |= O_CREAT | O_TRUNC;
-  int fd = file.empty() ? (errno = ENOENT, -1) : ::open(file.c_str(), flags, 0666);
+  int fd = file.empty() ? (errno = ENOENT, -1)
+                        : above_standard_streams(::open(file.c_str(), flags, 0666));
   if (fd < 0) runtime_error(std::strerror(errno));
   auto u = std::make_unique<Unit>();
   u->number = number;
@@ -177,6 +190,8 @@ void close_unit(int number, std::source_location where) {
   if (!was_active) begin_statement(*it->second, where);
   write_out(*it->second);
   if (it->second->fd > STDERR_FILENO) ::close(it->second->fd);
+  // The statement outlives the unit it closes.
+  if (current.unit == it->second.get()) current.unit = nullptr;
   table.erase(it);
   if (!was_active) end_statement();
 }

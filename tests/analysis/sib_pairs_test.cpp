@@ -220,9 +220,12 @@ TEST(SibPairs, MatchesTheLiteralLoopOnRandomPedigrees) {
     const Formed got = form(rows, testing::kRandomMissingCode, capacity);
     ASSERT_EQ(got.result.pair_count, want.result.pair_count) << round;
     ASSERT_EQ(got.result.capacity_exceeded, want.result.capacity_exceeded);
-    ASSERT_EQ(std::memcmp(got.pairs.data(), want.pairs.data(),
-                          sizeof(SibPair) * want.result.pair_count), 0)
-        << round;
+    // With no room for a pair the tables are empty (no data pointer at all).
+    if (want.result.pair_count > 0) {
+      ASSERT_EQ(std::memcmp(got.pairs.data(), want.pairs.data(),
+                            sizeof(SibPair) * want.result.pair_count), 0)
+          << round;
+    }
     ASSERT_TRUE(same_bits(got.result.sums.Sxy, want.result.sums.Sxy)) << round;
     ASSERT_TRUE(same_bits(got.result.sums.Sx, want.result.sums.Sx)) << round;
     ASSERT_TRUE(same_bits(got.result.sums.Sxx, want.result.sums.Sxx)) << round;

@@ -364,6 +364,17 @@ TEST(FreeInput, LongValuesAndLines) {
             "- ERR(Integer overflow while reading item 1)");
 }
 
+// A quote that never closes takes the rest of the stream as its value; only
+// the start that an item can hold is kept (the end-to-end faults test checks
+// the memory on a 100 MB file).
+TEST(FreeInput, UnclosedQuoteRunsToTheEndOfTheStream) {
+  const std::string rest(1 << 20, 'x');
+  EXPECT_EQ(statements("'ab\n" + rest + "\n" + rest, "C|."),
+            "[abxxxxxxxxxxxxxxxxxx] | EOF");
+  EXPECT_EQ(statements("ab" + rest + " 7\n", "ci"), "[abxxxx] 7");
+  EXPECT_EQ(statements("2*'" + rest + "'\n", "cC"), "[xxxxxx] [xxxxxxxxxxxxxxxxxxxx]");
+}
+
 // Values and line ends that straddle the chunks in which a file is read.
 TEST(FreeInput, ValuesAcrossReadChunks) {
   constexpr std::size_t kChunk = 1 << 16;
