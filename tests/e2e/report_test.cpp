@@ -179,14 +179,16 @@ TEST(Report, RecordCapacityIsReachedAfterTheWholeFile) {
   EXPECT_EQ(stopped.report, kNotice);
 }
 
+// One sibship of `sibs` children with distinct traits: sibs (sibs - 1) / 2 pairs.
+std::string sibship(int sibs) {
+  std::string pedigree = "fam id fa mo sex trait\n";
+  for (int k = 1; k <= sibs; ++k)
+    pedigree += "1 " + std::to_string(k + 2) + " 1 2 1 " + std::to_string(k) + "\n";
+  return pedigree;
+}
+
 TEST(Report, PairCapacityStopLeavesTheHeaderLines) {
   // 266 sibs make 35245 pairs, 265 make 34980.
-  auto sibship = [](int sibs) {
-    std::string pedigree = "fam id fa mo sex trait\n";
-    for (int k = 1; k <= sibs; ++k)
-      pedigree += "1 " + std::to_string(k + 2) + " 1 2 1 " + std::to_string(k) + "\n";
-    return pedigree;
-  };
   e2e::RunResult stopped = run_on(sibship(266));
   EXPECT_EQ(stopped.out, kPrompts);
   EXPECT_EQ(stopped.err, "STOP Increase parameter NPAR and recompile !\n");
@@ -210,6 +212,21 @@ TEST(Report, ExampleGivesItsCommittedReport) {
       {"family.ped\n-9\n\n", {{"family.ped", slurp(dir + "/family.ped")}}});
   EXPECT_EQ(r.status, 0);
   EXPECT_EQ(r.report, slurp(dir + "/family.out"));
+}
+
+// A build with ND = 100 and NPAR = 50 stops where those capacities say.
+TEST(Report, CapacityStopsFollowTheBuildParameters) {
+  auto run_small = [](const std::string& pedigree) {
+    e2e::RunSetup setup{"ped\n-9\n\n", {{"ped", pedigree}}};
+    setup.binary = PEDSCREEN_SMALL_CAPACITY_BINARY;
+    return e2e::run_pedscreen(setup);
+  };
+  EXPECT_EQ(run_small(founders(100)).err, kFinished);
+  EXPECT_EQ(run_small(founders(101)).err, "STOP Increase parameter ND and recompile !\n");
+
+  // Eleven sibs make 55 pairs, ten make 45.
+  EXPECT_EQ(run_small(sibship(10)).err, kFinished);
+  EXPECT_EQ(run_small(sibship(11)).err, "STOP Increase parameter NPAR and recompile !\n");
 }
 
 }  // namespace

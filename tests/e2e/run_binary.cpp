@@ -89,7 +89,7 @@ void become_nobody_if_root() {
   limit(RLIMIT_AS, setup.address_space_limit);
   limit(RLIMIT_FSIZE, setup.file_size_limit);
   if (setup.read_only_directory) become_nobody_if_root();
-  ::execl(PEDSCREEN_BINARY, "pedscreen", static_cast<char*>(nullptr));
+  ::execl(setup.binary, "pedscreen", static_cast<char*>(nullptr));
   ::_exit(kCouldNotStart);
 }
 

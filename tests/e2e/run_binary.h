@@ -44,6 +44,7 @@ struct RunSetup {
   bool read_only_directory = false;
   std::uint64_t address_space_limit = 0;       // RLIMIT_AS in bytes; 0: none
   std::uint64_t file_size_limit = 0;           // RLIMIT_FSIZE in bytes; 0: none
+  const char* binary = PEDSCREEN_BINARY;       // the program to run
 };
 
 RunResult run_pedscreen(const RunSetup& setup);
