@@ -141,13 +141,33 @@ void draw_scatter(Svg& svg, const Report& report, const Frame& panel) {
     draw_diagonal(svg, frame, half_width, "band");
     draw_diagonal(svg, frame, -half_width, "band");
   }
+  // Pairs with the same traits stand on one point: their labels are stacked
+  // rather than printed over each other.
+  struct Placed { double x, y, width; };
+  std::vector<Placed> placed;
+  auto free_spot = [&](double x, double y, double width) {
+    for (bool moved = true; moved;) {
+      moved = false;
+      for (const Placed& p : placed) {
+        if (std::abs(p.y - y) < 11 && x < p.x + p.width && p.x < x + width) {
+          y = p.y + 11;
+          moved = true;
+        }
+      }
+    }
+    placed.push_back({x, y, width});
+    return y;
+  };
   for (const auto& pair : report.pairs) {
     if (!in_scatter(pair)) continue;
     const bool flagged = is_flagged(pair, report.threshold);
     const double x = frame.to_x(pair.tr_1), y = frame.to_y(pair.tr_2);
     const std::string who = "fam " + pair.fam + ": " + pair.id_1 + ", " + pair.id_2;
     svg.circle(x, y, flagged ? 5 : 3.5, flagged ? "pair flagged" : "pair", who + ", D2 = " + value_text(pair.d2));
-    if (flagged) svg.text(x + 7, y - 7, "flag-label", who);
+    if (flagged) {
+      const double width = 6.0 * static_cast<double>(who.size());
+      svg.text(x + 7, free_spot(x + 7, y - 7, width), "flag-label", who);
+    }
   }
 }
 
