@@ -292,7 +292,9 @@ struct FieldMemo {
 constexpr int kMemoWidth = 16;
 
 FieldMemo& memo_slot(std::uint32_t bits) {
-  static FieldMemo memo[512];
+  // One cache per thread: fields rendered on two threads (the exhaustive
+  // checks) must not read each other's half-written entries.
+  thread_local FieldMemo memo[512];
   return memo[(bits * 0x9E3779B1u) >> 23];
 }
 
