@@ -15,7 +15,7 @@ namespace recordio {
 
 namespace {
 
-constexpr std::size_t kBufferSize = 65536;
+constexpr std::size_t kBufferSize = 16384;  // the stream buffer of every unit
 
 std::map<int, std::unique_ptr<Unit>>& connections() {
   static std::map<int, std::unique_ptr<Unit>> table;
